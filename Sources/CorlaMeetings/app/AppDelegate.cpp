@@ -1,0 +1,69 @@
+#include "app/AppDelegate.h"
+
+namespace CorlaMeetings {
+
+namespace {
+const char kDidConfigureOpenAtLoginKey[] = "didConfigureOpenAtLogin";
+}  // namespace
+
+AppDelegate::AppDelegate(Platform& platform)
+    : platform_(platform),
+      statusItem(platform.statusItem),
+      menu(std::make_shared<Menu>()),
+      eventStore(platform.calendarStore),
+      defaults(platform.preferences) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+  platform_.application.setAccessoryActivationPolicy();
+  platform_.notificationCenter.setDelegate(weak_from_this());
+  if (StatusButton* button = statusItem.button()) button->setTitle("Velto");
+  if (StatusButton* button = statusItem.button()) button->setToolTip("Velto Meetings Reminder");
+  statusItem.setMenu(menu);
+  rebuildMenu();
+
+  // Registered once: a user who later removes the login item is never signed up again,
+  // and a failed attempt is not retried either.
+  if (!defaults.boolForKey(kDidConfigureOpenAtLoginKey)) {
+    platform_.loginItem.registerApplication();
+    defaults.setBool(kDidConfigureOpenAtLoginKey, true);
+  }
+
+  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+  eventStore.setChangeObserver([weakSelf] {
+    if (auto self = weakSelf.lock()) self->calendarStoreChanged();
+  });
+
+  requestPermissions();
+  configureAdaptiveRefreshTimer();
+}
+
+void AppDelegate::requestPermissions() {
+  platform_.notificationCenter.requestAuthorization([](bool) {});
+
+  // The answer may come on any thread: it only posts, and the task touches the state.
+  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+  RunLoop& runLoop = platform_.runLoop;
+  eventStore.requestAccess([weakSelf, &runLoop](bool granted) {
+    runLoop.postTask([weakSelf, granted] {
+      if (auto self = weakSelf.lock()) self->calendarAccessGranted = granted;
+      if (auto self = weakSelf.lock()) self->refreshMeetings();
+    });
+  });
+}
+
+void AppDelegate::requestCalendarClicked() { requestPermissions(); }
+
+void AppDelegate::refreshClicked() { refreshMeetings(); }
+
+void AppDelegate::openCalendarClicked() { platform_.workspace.openCalendarApplication(); }
+
+void AppDelegate::quitClicked() { platform_.application.terminate(); }
+
+void AppDelegate::postToSelf(void (AppDelegate::*operation)()) {
+  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+  platform_.runLoop.postTask([weakSelf, operation] {
+    if (auto self = weakSelf.lock()) ((*self).*operation)();
+  });
+}
+
+}  // namespace CorlaMeetings

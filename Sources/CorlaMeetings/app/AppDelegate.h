@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/Platform.h"
+#include "meetings/DaySection.h"
+#include "meetings/MeetingItem.h"
+#include "ui/Menu.h"
+
+namespace CorlaMeetings {
+
+// The one application object: owns all state, runs on the main thread, and reaches the
+// desktop only through `Platform`. Make it with `std::make_shared`: every closure handed
+// to the platform holds it weakly and does nothing once it is gone.
+class AppDelegate : public NotificationCenterDelegate, public std::enable_shared_from_this<AppDelegate> {
+ public:
+  explicit AppDelegate(Platform& platform);
+
+  // Entry points reached by the platform.
+  void applicationDidFinishLaunching();
+  void refreshClicked();
+  void openCalendarClicked();
+  void quitClicked();
+  void requestCalendarClicked();
+  void cycleReminderClicked();
+  void calendarStoreChanged();
+  void didReceive(const NotificationResponse& response, std::function<void()> completionHandler) override;
+
+  // Read-only views of the state, for front ends and tests.
+  const std::vector<MeetingItem>& currentMeetings() const { return meetings; }
+  bool hasCalendarAccess() const { return calendarAccessGranted; }
+  const std::set<std::string>& remindedKeys() const { return notifiedKeys; }
+  std::shared_ptr<const Menu> currentMenu() const { return menu; }
+  std::vector<DaySection> groupedMeetings() const;
+  std::optional<MeetingItem> nextMeeting() const;
+  double fallbackRefreshInterval() const;
+
+ private:
+  void requestPermissions();
+  void refreshMeetings();
+  void rebuildMenu();
+  void configureAdaptiveRefreshTimer();
+  void updateMenuBarTitle();
+  void sendDueNotifications();
+  MenuItem headerView() const;
+  MenuItem statusCard(const std::string& title, const std::string& subtitle, const std::string& detail) const;
+  std::string headerDetailText(const MeetingItem& item) const;
+
+  // Runs `operation` on this delegate from a posted main-thread task, if it still exists.
+  void postToSelf(void (AppDelegate::*operation)());
+  Instant now() const { return platform_.clock.now(); }
+
+  Platform& platform_;
+
+  StatusItem& statusItem;
+  std::shared_ptr<Menu> menu;
+  CalendarStore& eventStore;
+  Preferences& defaults;
+  std::unique_ptr<Timer> refreshTimer;
+  std::unique_ptr<DelayedWork> calendarChangeWorkItem;
+  std::vector<MeetingItem> meetings;
+  bool calendarAccessGranted = false;
+  std::set<std::string> notifiedKeys;
+};
+
+}  // namespace CorlaMeetings

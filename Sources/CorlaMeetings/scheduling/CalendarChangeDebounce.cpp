@@ -1,0 +1,15 @@
+#include "app/AppDelegate.h"
+
+namespace CorlaMeetings {
+
+// Calendar stores post changes in bursts (a sync writes many events): one refresh 0.8 s
+// after the last change of a burst.
+void AppDelegate::calendarStoreChanged() {
+  if (calendarChangeWorkItem) calendarChangeWorkItem->cancel();
+  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+  calendarChangeWorkItem = platform_.runLoop.runAfter(0.8, [weakSelf] {
+    if (auto self = weakSelf.lock()) self->postToSelf(&AppDelegate::refreshMeetings);
+  });
+}
+
+}  // namespace CorlaMeetings

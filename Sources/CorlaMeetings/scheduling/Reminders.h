@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/CalendarEvent.h"
+#include "meetings/MeetingItem.h"
+
+namespace CorlaMeetings {
+
+// Preference: minutes of warning before a meeting; 0 (never written) means 15.
+inline constexpr char kReminderMinutesKey[] = "reminderMinutes";
+
+// The lead time in effect for a stored preference value.
+std::int64_t effectiveLeadMinutes(std::int64_t storedMinutes);
+
+// The lead time in seconds; a value too large for 64 bits saturates instead of wrapping
+// into a negative (empty) window.
+double leadWindowSeconds(std::int64_t leadMinutes);
+
+// The value the menu's reminder command stores next: 1, 3, 5, 10, 15, then 1 again;
+// anything off the cycle goes to 1.
+std::int64_t nextReminderMinutes(std::int64_t storedMinutes);
+
+// Identifies one reminder: the meeting's identity (event identifier, else its title, else
+// "Untitled meeting"), "-", and the lead time. Changing the lead time makes every meeting
+// due once more.
+std::string reminderKey(const CalendarEvent& event, std::int64_t leadMinutes);
+
+// "Design review starts in 14m." — or "... starts now." in the last minute.
+std::string reminderBody(const MeetingItem& item, double secondsUntilStart);
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,42 @@
+#include "Simulated/RecordingNotificationCenter.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace CorlaMeetings {
+
+RecordingNotificationCenter::RecordingNotificationCenter(RunLoop& runLoop)
+    : runLoop_(runLoop), completionCount_(std::make_shared<std::atomic<int>>(0)) {}
+
+void RecordingNotificationCenter::setDelegate(std::weak_ptr<NotificationCenterDelegate> delegate) {
+  delegate_ = std::move(delegate);
+}
+
+void RecordingNotificationCenter::requestAuthorization(std::function<void(bool granted)> completion) {
+  ++authorizationRequestCount_;
+  runLoop_.postTask([completion = std::move(completion), granted = authorizationAnswer_] {
+    if (completion) completion(granted);
+  });
+}
+
+void RecordingNotificationCenter::add(const NotificationRequest& request) {
+  posted_.push_back(request);
+  (deliveryAllowed_ ? delivered_ : dropped_).push_back(request);
+}
+
+bool RecordingNotificationCenter::click(const std::string& identifier) {
+  auto found = std::find_if(delivered_.rbegin(), delivered_.rend(),
+                            [&](const NotificationRequest& request) { return request.identifier == identifier; });
+  if (found == delivered_.rend()) return false;
+  return deliverResponse({found->identifier, found->userInfo});
+}
+
+bool RecordingNotificationCenter::deliverResponse(const NotificationResponse& response) {
+  std::shared_ptr<NotificationCenterDelegate> delegate = delegate_.lock();
+  if (!delegate) return false;
+  ++responseCount_;
+  delegate->didReceive(response, [count = completionCount_] { ++*count; });
+  return true;
+}
+
+}  // namespace CorlaMeetings

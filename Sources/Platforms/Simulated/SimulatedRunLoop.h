@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Simulated/SimulatedClock.h"
+#include "app/RunLoop.h"
+
+namespace CorlaMeetings {
+
+// A run loop on virtual time. Nothing runs by itself: a test or a demo calls one of the run
+// methods, which run the due jobs (timer firings, delayed work, posted tasks) one at a time
+// in time order, moving the clock to each job's time first.
+//
+// Order: by the time a job is due; jobs due at the same time run in the order they were
+// scheduled (a repeating timer counts as scheduled again each time it fires). A posted task
+// is due when the loop gets to it, so it runs before the clock moves on.
+//
+// Time is the clock's wall time. Setting the clock forward makes whatever it passed due at
+// once, as after a suspend; setting it back postpones everything pending.
+//
+// Repeating timers keep the grid of their first due time: each firing is planned one
+// interval after the previous planned one, however late that one ran, so lateness never
+// accumulates. Periods missed outright (the clock jumped past them) are skipped, not caught
+// up. A timer fires `lateness × tolerance` after its planned time (see setTimerLateness).
+//
+// Handles hold the loop's state weakly: either may outlive the other. Invalidating,
+// cancelling or destroying a handle is safe at any time, including from inside a job and
+// from the timer's own action.
+//
+// Threads: postTask and pendingTaskCount from any thread; everything else on the thread
+// that runs the loop, which plays the main thread.
+class SimulatedRunLoop : public RunLoop {
+ public:
+  struct TimerInfo {
+    double interval = 0;
+    double tolerance = 0;
+    Instant plannedFireTime;  // when it is due on time
+    Instant fireTime;         // when this loop will fire it, lateness included
+  };
+
+  // Below this a repeating timer's interval is raised to it, so that no timer can pin the
+  // loop at one instant.
+  static constexpr double kShortestTimerInterval = 0.001;
+  static constexpr std::size_t kDefaultJobLimit = 1'000'000;
+
+  explicit SimulatedRunLoop(SimulatedClock& clock);
+  ~SimulatedRunLoop() override;
+  SimulatedRunLoop(const SimulatedRunLoop&) = delete;
+  SimulatedRunLoop& operator=(const SimulatedRunLoop&) = delete;
+
+  // A NaN or negative delay counts as 0: the work runs on the next turn of the loop.
+  std::unique_ptr<Timer> scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) override;
+  std::unique_ptr<DelayedWork> runAfter(double delaySeconds, std::function<void()> work) override;
+  void postTask(std::function<void()> task) override;
+
+  // Each runs every job due up to its end time, then leaves the clock at the end time if it
+  // is still earlier. They return false when they gave up at the job limit instead (say, a
+  // task that keeps posting itself): the clock then stays at the last job's time and the
+  // rest stays pending.
+  bool runUntil(Instant end);
+  bool runFor(double seconds);
+  bool runUntilIdle();  // only what is due now, tasks posted meanwhile included
+
+  // 0 fires timers on time (the default), 1 at their full tolerance late, values in between
+  // in proportion; clamped to [0, 1]. Applies to every timer from its next firing.
+  void setTimerLateness(double fraction);
+  // How many jobs one run call may run.
+  void setJobLimit(std::size_t limit);
+
+  std::size_t pendingTaskCount() const;
+  std::size_t liveTimerCount() const;
+  std::size_t pendingWorkCount() const;
+  std::vector<TimerInfo> liveTimers() const;        // in the order they were created
+  std::vector<Instant> pendingWorkTimes() const;    // due times, earliest first
+  std::uint64_t totalTimerFirings() const;
+
+ private:
+  struct State;
+  class TimerHandle;
+  class WorkHandle;
+
+  SimulatedClock& clock_;
+  std::shared_ptr<State> state_;
+  std::size_t jobLimit_ = kDefaultJobLimit;
+};
+
+}  // namespace CorlaMeetings

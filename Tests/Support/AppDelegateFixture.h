@@ -1,0 +1,80 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Simulated/SimulatedPlatform.h"
+#include "Support/LocalTime.h"
+#include "app/AppDelegate.h"
+
+namespace CorlaMeetings::Testing {
+
+// A launched AppDelegate on the simulated platform. The clock starts on Monday 7 December
+// 2026 at 08:00 local time, a day far from any clock change in either test zone.
+class AppDelegateFixture : public testing::Test {
+ protected:
+  explicit AppDelegateFixture(Instant start = localTime(2026, 12, 7, 8, 0)) : sim(start) {}
+
+  // Launches and lets the calendar access answer arrive.
+  void launch() {
+    delegate = std::make_shared<AppDelegate>(sim.platform());
+    delegate->applicationDidFinishLaunching();
+    sim.runLoop.runUntilIdle();
+  }
+
+  struct EventSpec {
+    std::string title;
+    double startsIn = 3600;  // seconds from now
+    double duration = 1800;
+    std::string identifier;  // "id-" and the title when empty
+    bool hasIdentifier = true;
+    std::optional<std::string> notes;
+    std::optional<std::string> url;
+    std::optional<std::string> location;
+    bool allDay = false;
+  };
+
+  std::shared_ptr<const CalendarEvent> addEvent(const EventSpec& spec) {
+    CalendarEvent event;
+    event.title = spec.title;
+    event.startDate = addingSeconds(sim.clock.now(), spec.startsIn);
+    event.endDate = addingSeconds(event.startDate, spec.duration);
+    if (spec.hasIdentifier) event.eventIdentifier = spec.identifier.empty() ? "id-" + spec.title : spec.identifier;
+    event.notes = spec.notes;
+    event.URL = spec.url;
+    event.location = spec.location;
+    event.isAllDay = spec.allDay;
+    return sim.calendarStore.addEvent(std::move(event));
+  }
+
+  std::shared_ptr<const CalendarEvent> addMeeting(const std::string& title, double startsIn, double duration = 1800) {
+    return addEvent({.title = title, .startsIn = startsIn, .duration = duration});
+  }
+
+  void refresh() {
+    delegate->refreshClicked();
+    sim.runLoop.runUntilIdle();
+  }
+
+  std::string title() const { return sim.statusItem.simulatedButton()->title(); }
+
+  std::vector<std::string> meetingTitles() const {
+    std::vector<std::string> titles;
+    for (const MeetingItem& item : delegate->currentMeetings()) titles.push_back(item.title());
+    return titles;
+  }
+
+  // The menu flattened to one line per item: "[card] Title", "[section] Today", "Refresh (r)", "---".
+  std::vector<std::string> menuOutline() const;
+
+  const std::vector<MenuItem>& menuItems() const { return delegate->currentMenu()->items(); }
+
+  SimulatedPlatform sim;
+  std::shared_ptr<AppDelegate> delegate;
+};
+
+}  // namespace CorlaMeetings::Testing
