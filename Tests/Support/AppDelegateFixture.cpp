@@ -1,7 +1,7 @@
 #include "Support/AppDelegateFixture.h"
 
+#include "ui/HeaderView.h"
 #include "ui/MeetingCardView.h"
-#include "ui/View.h"
 
 namespace CorlaMeetings::Testing {
 
@@ -12,10 +12,10 @@ std::vector<std::string> AppDelegateFixture::menuOutline() const {
       case MenuItem::Kind::view:
         if (auto card = std::dynamic_pointer_cast<MeetingCardView>(item.view)) {
           lines.push_back("[card] " + card->titleLabel().text);
-        } else if (item.view->frame().width == 410) {
+        } else if (auto status = std::dynamic_pointer_cast<StatusCardView>(item.view)) {
+          lines.push_back("[status] " + status->titleLabel().text);
+        } else if (std::dynamic_pointer_cast<HeaderView>(item.view)) {
           lines.push_back("[header]");
-        } else {
-          lines.push_back("[status] " + static_cast<const Label&>(*item.view->subviews()[0]).text);
         }
         break;
       case MenuItem::Kind::sectionTitle: lines.push_back("[section] " + item.title); break;

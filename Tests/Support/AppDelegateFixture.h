@@ -26,7 +26,7 @@ class AppDelegateFixture : public testing::Test {
     sim.runLoop.runUntilIdle();
   }
 
-  struct EventSpec {
+  struct MeetingFields {
     std::string title;
     double startsIn = 3600;  // seconds from now
     double duration = 1800;
@@ -38,16 +38,16 @@ class AppDelegateFixture : public testing::Test {
     bool allDay = false;
   };
 
-  std::shared_ptr<const CalendarEvent> addEvent(const EventSpec& spec) {
+  std::shared_ptr<const CalendarEvent> addEvent(const MeetingFields& fields) {
     CalendarEvent event;
-    event.title = spec.title;
-    event.startDate = addingSeconds(sim.clock.now(), spec.startsIn);
-    event.endDate = addingSeconds(event.startDate, spec.duration);
-    if (spec.hasIdentifier) event.eventIdentifier = spec.identifier.empty() ? "id-" + spec.title : spec.identifier;
-    event.notes = spec.notes;
-    event.URL = spec.url;
-    event.location = spec.location;
-    event.isAllDay = spec.allDay;
+    event.title = fields.title;
+    event.startDate = addingSeconds(sim.clock.now(), fields.startsIn);
+    event.endDate = addingSeconds(event.startDate, fields.duration);
+    if (fields.hasIdentifier) event.eventIdentifier = fields.identifier.empty() ? "id-" + fields.title : fields.identifier;
+    event.notes = fields.notes;
+    event.URL = fields.url;
+    event.location = fields.location;
+    event.isAllDay = fields.allDay;
     return sim.calendarStore.addEvent(std::move(event));
   }
 

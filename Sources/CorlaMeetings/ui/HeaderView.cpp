@@ -2,7 +2,6 @@
 
 #include "app/AppDelegate.h"
 #include "ui/DisplayText.h"
-#include "ui/TimelineView.h"
 
 namespace CorlaMeetings {
 
@@ -17,41 +16,37 @@ std::shared_ptr<Label> makeLabel(std::string text, Rect frame, Font font, Color 
 
 }  // namespace
 
-std::shared_ptr<View> makeHeaderView(const std::vector<MeetingItem>& meetings, const std::optional<MeetingItem>& next,
-                                     const Clock& clock) {
-  auto header = std::make_shared<View>(Rect{0, 0, 410, 124});
-
-  header->addSubview(makeLabel("Velto Meetings Reminder", {18, 101, 220, 16}, Font::system(11, FontWeight::semibold),
-                               secondaryLabelColor()));
+HeaderView::HeaderView(const std::vector<MeetingItem>& meetings, const std::optional<MeetingItem>& next,
+                       const Clock& clock)
+    : View(Rect{0, 0, 410, 124}) {
+  addSubview(makeLabel("Velto Meetings Reminder", {18, 101, 220, 16}, Font::system(11, FontWeight::semibold),
+                       secondaryLabelColor()));
 
   auto headline = makeLabel(next ? cleanedMeetingName(next->title(), 30) : "All clear", {18, 66, 285, 31},
                             Font::system(24, FontWeight::bold), labelColor());
   headline->lineBreakMode = LineBreakMode::truncateTail;
-  header->addSubview(headline);
+  addSubview(headline);
 
   auto count = makeLabel(std::to_string(meetings.size()) + " / 4d", {280, 91, 92, 20},
                          Font::system(13, FontWeight::semibold), veltoBlue());
   count->alignment = TextAlignment::right;
-  header->addSubview(count);
+  addSubview(count);
 
   auto detail = makeLabel(next ? headerDetailText(*next, clock.now()) : "Next 4 days are clear", {18, 42, 354, 18},
                           Font::system(12, FontWeight::regular), secondaryLabelColor());
   detail->lineBreakMode = LineBreakMode::truncateTail;
-  header->addSubview(detail);
+  addSubview(detail);
 
   auto timeline = std::make_shared<TimelineView>(Rect{18, 14, 354, 16}, clock);
   timeline->meetings = meetings;
-  header->addSubview(timeline);
-  return header;
+  addSubview(timeline);
 }
 
-std::shared_ptr<View> makeStatusCardView(const std::string& title, const std::string& subtitle,
-                                         const std::string& detail) {
-  auto card = std::make_shared<View>(Rect{0, 0, 390, 88});
-  card->addSubview(makeLabel(title, {18, 58, 340, 24}, Font::system(17, FontWeight::bold), labelColor()));
-  card->addSubview(makeLabel(subtitle, {18, 35, 340, 18}, Font::system(13, FontWeight::semibold), labelColor()));
-  card->addSubview(makeLabel(detail, {18, 14, 340, 18}, Font::system(12, FontWeight::regular), secondaryLabelColor()));
-  return card;
+StatusCardView::StatusCardView(const std::string& title, const std::string& subtitle, const std::string& detail)
+    : View(Rect{0, 0, 390, 88}) {
+  addSubview(makeLabel(title, {18, 58, 340, 24}, Font::system(17, FontWeight::bold), labelColor()));
+  addSubview(makeLabel(subtitle, {18, 35, 340, 18}, Font::system(13, FontWeight::semibold), labelColor()));
+  addSubview(makeLabel(detail, {18, 14, 340, 18}, Font::system(12, FontWeight::regular), secondaryLabelColor()));
 }
 
 std::string headerDetailText(const MeetingItem& item, Instant now) {
@@ -63,7 +58,7 @@ std::string headerDetailText(const MeetingItem& item, Instant now) {
 MenuItem AppDelegate::headerView() const {
   MenuItem item;
   item.kind = MenuItem::Kind::view;
-  item.view = makeHeaderView(meetings, nextMeeting(), platform_.clock);
+  item.view = std::make_shared<HeaderView>(meetings, nextMeeting(), platform_.clock);
   return item;
 }
 
@@ -71,7 +66,7 @@ MenuItem AppDelegate::statusCard(const std::string& title, const std::string& su
                                  const std::string& detail) const {
   MenuItem item;
   item.kind = MenuItem::Kind::view;
-  item.view = makeStatusCardView(title, subtitle, detail);
+  item.view = std::make_shared<StatusCardView>(title, subtitle, detail);
   return item;
 }
 

@@ -8,7 +8,14 @@ SimulatedPlatform::SimulatedPlatform(Instant start, bool statusItemHasButton)
       statusItem(statusItemHasButton),
       calendarStore(runLoop),
       notificationCenter(runLoop),
-      bundle_{application, clock,          runLoop,     statusItem, calendarStore,
-              notificationCenter, preferences, workspace, loginItem} {}
+      bundle_{.application = application,
+              .clock = clock,
+              .runLoop = runLoop,
+              .statusItem = statusItem,
+              .calendarStore = calendarStore,
+              .notificationCenter = notificationCenter,
+              .preferences = preferences,
+              .workspace = workspace,
+              .loginItem = loginItem} {}
 
 }  // namespace CorlaMeetings

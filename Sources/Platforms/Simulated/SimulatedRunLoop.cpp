@@ -63,6 +63,7 @@ struct SimulatedRunLoop::State {
     if (!entry.repeating) return entry.planned;
     return addingSeconds(entry.planned, lateness * entry.tolerance);
   }
+  std::pair<Instant, std::uint64_t> order(const Entry& entry) const { return {fireTime(entry), entry.sequence}; }
 
   std::uint64_t add(Entry entry) {
     std::lock_guard lock(mutex);
@@ -95,12 +96,8 @@ struct SimulatedRunLoop::State {
   std::map<std::uint64_t, Entry>::iterator firstDueEntry(Instant end) {
     auto best = entries.end();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
-      Instant time = fireTime(it->second);
-      if (time > end) continue;
-      if (best == entries.end() ||
-          std::pair(time, it->second.sequence) < std::pair(fireTime(best->second), best->second.sequence)) {
-        best = it;
-      }
+      if (fireTime(it->second) > end) continue;
+      if (best == entries.end() || order(it->second) < order(best->second)) best = it;
     }
     return best;
   }
@@ -121,9 +118,8 @@ struct SimulatedRunLoop::State {
   std::optional<Job> takeNext(Instant end, Instant now) {
     std::lock_guard lock(mutex);
     auto best = firstDueEntry(end);
-    bool taskFirst = !tasks.empty() &&
-                     (best == entries.end() || std::pair(now, tasks.front().sequence) <
-                                                   std::pair(fireTime(best->second), best->second.sequence));
+    bool taskFirst =
+        !tasks.empty() && (best == entries.end() || std::pair(now, tasks.front().sequence) < order(best->second));
     if (taskFirst) {
       Job job{now, std::move(tasks.front().action)};
       tasks.pop_front();

@@ -75,8 +75,8 @@ class SimulatedRunLoop : public RunLoop {
   std::size_t pendingTaskCount() const;
   std::size_t liveTimerCount() const;
   std::size_t pendingWorkCount() const;
-  std::vector<TimerInfo> liveTimers() const;        // in the order they were created
-  std::vector<Instant> pendingWorkTimes() const;    // due times, earliest first
+  std::vector<TimerInfo> liveTimers() const;      // in the order they were created
+  std::vector<Instant> pendingWorkTimes() const;  // due times, earliest first
   std::uint64_t totalTimerFirings() const;
 
  private:

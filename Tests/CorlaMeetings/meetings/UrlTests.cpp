@@ -124,7 +124,7 @@ TEST(Url, OnlyHttpAndHttpsAreWebLinks) {
 }
 
 TEST(Url, AbsoluteStringParsesAgain) {
-  // A reminder carries the link as text and the click parses it back (Part 3.4).
+  // A reminder carries the link as text and the click parses it back.
   const auto url = Url::parse("https://acme.zoom.us/j/85?pwd=a%2Fb#success");
   ASSERT_TRUE(url.has_value());
   EXPECT_EQ(Url::parse(url->absoluteString()), url);

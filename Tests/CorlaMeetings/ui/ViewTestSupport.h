@@ -13,37 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/GraphicsContext.h"
+#include "Simulated/RecordingGraphicsContext.h"
+#include "Simulated/SimulatedClock.h"
+#include "Support/LocalTime.h"
 #include "meetings/MeetingItem.h"
 
 // Helpers for the view and local-day tests. Their own namespace keeps them apart from
 // other tests' fakes of the same name.
 namespace CorlaMeetings::viewtest {
 
-class RecordingGraphicsContext : public GraphicsContext {
- public:
-  struct Fill {
-    Rect rect;
-    double xRadius;
-    double yRadius;
-    Color color;
-  };
-
-  void fillRoundedRect(const Rect& rect, double xRadius, double yRadius, const Color& color) override {
-    fills.push_back({rect, xRadius, yRadius, color});
-  }
-
-  std::vector<Fill> fills;
-};
-
-class FixedClock : public Clock {
- public:
-  explicit FixedClock(Instant start) : time(start) {}
-  Instant now() const override { return time; }
-
-  Instant time;
-};
+// The shared stand-ins, under the names these tests use.
+using CorlaMeetings::RecordingGraphicsContext;
+using FixedClock = SimulatedClock;
+using Testing::localTime;
 
 inline Instant fromMillis(UDate millis) {
   return Instant(std::chrono::milliseconds(static_cast<std::int64_t>(millis)));
@@ -51,15 +33,6 @@ inline Instant fromMillis(UDate millis) {
 
 inline UDate toMillis(Instant t) {
   return static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(t.time_since_epoch()).count());
-}
-
-// A wall-clock time in the zone the tests run in (TZ); month 1 is January.
-inline Instant localTime(int year, int month, int day, int hour = 0, int minute = 0) {
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(status));
-  calendar->clear();
-  calendar->set(year, month - 1, day, hour, minute, 0);
-  return fromMillis(calendar->getTime(status));
 }
 
 // A clock change of the default zone, as its rules state it.
