@@ -1,7 +1,7 @@
 # Front door: `make test` installs what it needs, builds and runs every test.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build test clean
+.PHONY: all deps configure build test run clean
 
 all: build
 
@@ -16,6 +16,10 @@ build: configure
 
 test: build
 	ctest --preset $(PRESET)
+
+# Starts Velto on the bundled example calendar, whose meetings recur every day.
+run: build
+	./build$(if $(CI),-ci,)/Sources/Velto/velto --calendar examples/demo.ics
 
 clean:
 	rm -rf build build-ci

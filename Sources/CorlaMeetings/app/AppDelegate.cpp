@@ -59,6 +59,13 @@ void AppDelegate::openCalendarClicked() { platform_.workspace.openCalendarApplic
 
 void AppDelegate::quitClicked() { platform_.application.terminate(); }
 
+bool AppDelegate::joinNextMeeting() {
+  std::optional<MeetingItem> next = nextMeeting();
+  if (!next || !next->joinURL || !next->joinURL->isWebLink()) return false;
+  platform_.workspace.openURL(*next->joinURL);
+  return true;
+}
+
 void AppDelegate::postToSelf(void (AppDelegate::*operation)()) {
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
   platform_.runLoop.postTask([weakSelf, operation] {

@@ -30,6 +30,10 @@ class AppDelegate : public NotificationCenterDelegate, public std::enable_shared
   void calendarStoreChanged();
   void didReceive(const NotificationResponse& response, std::function<void()> completionHandler) override;
 
+  // Opens the next meeting's join link, for a desktop shortcut. False when there is no next
+  // meeting or it has no web link: nothing is opened then.
+  bool joinNextMeeting();
+
   // Read-only views of the state, for front ends and tests.
   const std::vector<MeetingItem>& currentMeetings() const { return meetings; }
   bool hasCalendarAccess() const { return calendarAccessGranted; }

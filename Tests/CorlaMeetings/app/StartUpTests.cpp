@@ -165,5 +165,19 @@ TEST_F(MenuCommands, RefreshOpenCalendarAndQuitDoWhatTheySay) {
   EXPECT_TRUE(sim.application.isTerminated());
 }
 
+TEST_F(MenuCommands, JoinNextMeetingOpensOnlyTheNextMeetingsLink) {
+  addEvent({.title = "Ended", .startsIn = -3600, .notes = "https://zoom.us/j/1"});
+  addEvent({.title = "Next", .startsIn = 600, .notes = "https://zoom.us/j/2"});
+  launch();
+  EXPECT_TRUE(delegate->joinNextMeeting());
+  EXPECT_EQ(sim.workspace.openedURLs(), std::vector<std::string>{"https://zoom.us/j/2"});
+
+  sim.calendarStore.removeAllEvents();
+  addMeeting("No link", 600);
+  refresh();
+  EXPECT_FALSE(delegate->joinNextMeeting());
+  EXPECT_EQ(sim.workspace.openedURLs().size(), 1u);
+}
+
 }  // namespace
 }  // namespace CorlaMeetings::Testing

@@ -1,0 +1,265 @@
+#include "ICalendar/CalendarBuilder.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <tuple>
+
+#include "ICalendar/LibicalLock.h"
+#include "ICalendar/ParseLimits.h"
+#include "ICalendar/ProblemText.h"
+#include "ICalendar/Utf8Text.h"
+
+namespace CorlaMeetings {
+
+using namespace std::chrono;
+
+namespace {
+
+// Lengths beyond a century are someone's typo; capping them keeps the arithmetic safe.
+constexpr days kLongestLength{36525};
+
+EventLength capped(EventLength length) {
+  length.days = std::clamp(length.days, 0, static_cast<int>(kLongestLength.count()));
+  length.exact = std::clamp(length.exact, seconds(0), duration_cast<seconds>(kLongestLength));
+  return length;
+}
+
+std::optional<std::string> validText(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  return validUtf8(*text);
+}
+
+std::shared_ptr<const CalendarEvent> prototypeOf(const WrittenEvent& written) {
+  auto event = std::make_shared<CalendarEvent>();
+  event->eventIdentifier = validText(written.uid);
+  event->title = validText(written.summary);
+  event->location = validText(written.location);
+  event->notes = validText(written.description);
+  event->URL = validText(written.url);
+  event->isAllDay = written.start.isDate;
+  return event;
+}
+
+template <typename T>
+void sortUnique(std::vector<T>& values) {
+  std::sort(values.begin(), values.end());
+  values.erase(std::unique(values.begin(), values.end()), values.end());
+}
+
+// Overrides are told apart by UID and the RECURRENCE-ID as written.
+using OverrideKey = std::tuple<std::string, LocalSeconds, std::string, bool, bool>;
+
+OverrideKey overrideKey(const WrittenEvent& event) {
+  const WrittenTime& id = *event.recurrenceId;
+  return {*event.uid, id.local, id.tzid, id.isUtc, id.isDate};
+}
+
+}  // namespace
+
+CalendarBuilder::CalendarBuilder(TimeZoneResolver& zones, std::vector<std::string>& problems)
+    : zones_(zones), problems_(problems), countingBudget_(ParseLimits::kMaxCountingStepsPerCalendar) {}
+
+std::shared_ptr<const EventCalendar> CalendarBuilder::build() {
+  // The overrides of each UID, one per RECURRENCE-ID: the highest SEQUENCE, then the last.
+  std::map<OverrideKey, const WrittenEvent*> overrides;
+  std::map<std::string, std::vector<const WrittenEvent*>> mastersByUid;
+  std::vector<const WrittenEvent*> singles;
+  for (const auto& event : events_) {
+    if (!event.recurrenceId || !event.uid) {
+      if (!event.recurrenceId && event.uid) mastersByUid[*event.uid].push_back(&event);
+      singles.push_back(&event);
+      continue;
+    }
+    auto& kept = overrides[overrideKey(event)];
+    if (!kept || event.sequence >= kept->sequence) kept = &event;
+  }
+  std::map<std::string, std::vector<const WrittenEvent*>> overridesByUid;
+  for (const auto& [key, event] : overrides) overridesByUid[std::get<0>(key)].push_back(event);
+
+  std::vector<SingleEvent> singleEvents;
+  std::vector<Series> series;
+  std::size_t count = 0;
+  for (const WrittenEvent* event : singles) {
+    ++count;
+    const std::vector<const WrittenEvent*>* itsOverrides = nullptr;
+    if (!event->recurrenceId && event->uid) {
+      if (const auto found = overridesByUid.find(*event->uid); found != overridesByUid.end()) {
+        itsOverrides = &found->second;
+      }
+    }
+    if (!event->rules.empty() || !event->recurrenceDates.empty() || itsOverrides) {
+      series.push_back(makeSeries(*event, itsOverrides ? *itsOverrides : std::vector<const WrittenEvent*>{}));
+    } else {
+      singleEvents.push_back(makeSingle(*event, false));
+    }
+  }
+  for (const auto& [uid, itsOverrides] : overridesByUid) {
+    // An override whose series is not in this text still shows, under its own identity.
+    if (!mastersByUid.contains(uid)) count += itsOverrides.size();
+    for (const WrittenEvent* event : itsOverrides) singleEvents.push_back(makeSingle(*event, true));
+  }
+  return std::make_shared<const EventCalendar>(EventIndex(std::move(singleEvents)), std::move(series), zones_.zones(),
+                                               count);
+}
+
+ZonedTime CalendarBuilder::place(const WrittenTime& time) {
+  if (time.isDate) return {time.local, nullptr};
+  if (time.isUtc) return {time.local, &EventTimeZone::utc()};
+  if (!time.tzid.empty()) return {time.local, zones_.resolve(time.tzid)};
+  return {time.local, nullptr};
+}
+
+const EventTimeZone& CalendarBuilder::zoneOrLocal(const EventTimeZone* zone) {
+  if (zone) return *zone;
+  if (!localZone_) localZone_ = EventTimeZone::current();
+  return *localZone_;
+}
+
+LocalSeconds CalendarBuilder::onClockOf(const ZonedTime& time, const EventTimeZone* zone) {
+  if (time.zone == zone) return time.local;
+  return zoneOrLocal(zone).localAt(zoneOrLocal(time.zone).instantAt(time.local));
+}
+
+EventLength CalendarBuilder::lengthOf(const WrittenEvent& event, const ZonedTime& start) {
+  if (event.start.isDate) {
+    if (event.end) {
+      const int days = static_cast<int>((floor<std::chrono::days>(event.end->local) - floor<std::chrono::days>(event.start.local)).count());
+      if (days < 0) note(event, "ends before it starts; read as one day");
+      return capped({std::max(days, 1), seconds(0)});
+    }
+    if (event.duration) {
+      if (event.duration->negative) {
+        note(event, "has a negative DURATION; read as one day");
+        return {1, seconds(0)};
+      }
+      const EventLength length = capped({event.duration->days, event.duration->exact});
+      return length.days == 0 && length.exact == seconds(0) ? EventLength{1, seconds(0)} : length;
+    }
+    return {1, seconds(0)};
+  }
+  if (event.end) {
+    const ZonedTime end = event.end->isDate ? ZonedTime{event.end->local, start.zone} : place(*event.end);
+    auto exact = floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
+    if (exact < seconds(0)) {
+      note(event, "ends before it starts; read as no length");
+      exact = seconds(0);
+    }
+    return capped({0, exact});
+  }
+  if (event.duration) {
+    if (event.duration->negative) {
+      note(event, "has a negative DURATION; read as no length");
+      return {};
+    }
+    return capped({event.duration->days, event.duration->exact});
+  }
+  return {};
+}
+
+EventLength CalendarBuilder::periodLength(const WrittenRecurrenceDate& date, const ZonedTime& start,
+                                          const WrittenEvent& event) {
+  if (date.duration) return date.duration->negative ? EventLength{} : capped({date.duration->days, date.duration->exact});
+  const ZonedTime end = place(*date.end);
+  const auto exact = floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
+  if (exact < seconds(0)) note(event, "has an RDATE period that ends before it starts");
+  return capped({0, std::max(exact, seconds(0))});
+}
+
+void CalendarBuilder::exclude(Series& series, bool allDay, const WrittenTime& time) {
+  // A date names a whole day of a timed series; any time names its day in an all-day one.
+  if (time.isDate && !allDay) {
+    series.excludedDays.push_back(floor<days>(time.local));
+    return;
+  }
+  const LocalSeconds local = onClockOf(place(time), series.start.zone);
+  series.excluded.push_back(allDay ? LocalSeconds(floor<days>(local)) : local);
+}
+
+std::optional<SeriesRule> CalendarBuilder::seriesRule(const WrittenRule& rule, const Series& series,
+                                                      const WrittenEvent& event) {
+  SeriesRule result{rule.text, rule.frequency, rule.interval, std::nullopt, rule.days};
+  if (rule.until) {
+    const WrittenTime& until = *rule.until;
+    if (until.isDate) {
+      // A date bounds a timed series at the end of that day.
+      result.until = event.start.isDate ? until.local : until.local + days(1) - seconds(1);
+    } else if (until.isUtc) {
+      result.until = zoneOrLocal(series.start.zone).localAt(Instant(microseconds(until.local.time_since_epoch())));
+    } else {
+      result.until = until.local;
+    }
+  }
+  if (rule.count > 0) {
+    bool cut = false;
+    std::optional<LocalSeconds> last;
+    {
+      std::lock_guard<std::mutex> lock(libicalMutex());
+      last = lastCountedStart(rule, series.start.local, countingBudget_, cut);
+    }
+    if (cut) note(event, "repeats too often; its series is cut short");
+    if (!last) return std::nullopt;
+    result.until = result.until ? std::min(*result.until, *last) : *last;
+  }
+  return result;
+}
+
+Series CalendarBuilder::makeSeries(const WrittenEvent& master, const std::vector<const WrittenEvent*>& overrides) {
+  Series series;
+  series.start = place(master.start);
+  series.length = lengthOf(master, series.start);
+  series.event = prototypeOf(master);
+  const bool allDay = master.start.isDate;
+  const EventTimeZone* zone = series.start.zone;
+
+  for (const auto& rule : master.rules) {
+    if (auto placed = seriesRule(rule, series, master)) series.rules.push_back(std::move(*placed));
+  }
+  for (const auto& date : master.recurrenceDates) {
+    RecurrenceDate placed;
+    if (date.start.isDate && !allDay) {
+      // A date in a timed series takes DTSTART's time of day.
+      placed.start = date.start.local + (series.start.local - floor<days>(series.start.local));
+    } else {
+      placed.start = onClockOf(place(date.start), zone);
+    }
+    if (date.end || date.duration) placed.length = periodLength(date, place(date.start), master);
+    series.dates.push_back(placed);
+  }
+  std::sort(series.dates.begin(), series.dates.end());
+  for (const auto& date : master.exceptionDates) exclude(series, allDay, date);
+  for (const WrittenEvent* event : overrides) exclude(series, allDay, *event->recurrenceId);
+  sortUnique(series.excluded);
+  sortUnique(series.excludedDays);
+
+  series.firstStart = series.start.local;
+  series.lastStart = series.start.local;
+  series.longest = series.length.longest();
+  for (const auto& rule : series.rules) {
+    series.lastStart = rule.until ? std::max(series.lastStart, *rule.until) : LocalSeconds::max();
+    if (!rule.until) break;
+  }
+  for (const auto& date : series.dates) {
+    series.firstStart = std::min(series.firstStart, date.start);
+    if (series.lastStart != LocalSeconds::max()) series.lastStart = std::max(series.lastStart, date.start);
+    if (date.length) series.longest = std::max(series.longest, date.length->longest());
+  }
+  return series;
+}
+
+SingleEvent CalendarBuilder::makeSingle(const WrittenEvent& event, bool isOverride) {
+  SingleEvent single;
+  single.start = place(event.start);
+  single.length = lengthOf(event, single.start);
+  single.event = prototypeOf(event);
+  if (isOverride) single.recurrenceId = place(*event.recurrenceId);
+  return single;
+}
+
+void CalendarBuilder::note(const WrittenEvent& event, const std::string& what) {
+  std::string subject = "event ";
+  if (event.uid) subject += quotedForProblem(*event.uid) + " ";
+  problems_.push_back(subject + "at line " + std::to_string(event.line) + ": " + what);
+}
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace CorlaMeetings {
+
+// One place calendars come from, as the user named it.
+struct CalendarSource {
+  enum class Kind {
+    path,          // an .ics file or a vdir folder; which of the two is decided on each read
+    subscription,  // an http or https URL, fetched over the network
+    unsupported,   // a URL of any other scheme: never read, only reported
+  };
+
+  Kind kind = Kind::path;
+  // The path, with "~/" expanded, or the URL, with webcal:// read as https://.
+  std::string location;
+
+  bool operator==(const CalendarSource&) const = default;
+};
+
+// Classifies one entry of the source list (surrounding white space already removed).
+// `home` expands a leading "~/" or a lone "~"; empty leaves them as written. file:// URLs
+// become paths.
+CalendarSource calendarSourceFrom(std::string_view text, std::string_view home);
+
+// How messages name the source. A URL keeps its scheme, host and last path segment only:
+// private calendar links carry their access token in the user name, the query or the path.
+std::string describeCalendarSource(const CalendarSource& source);
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "ICalendar/EventIndex.h"
+#include "ICalendar/EventRecord.h"
+#include "ICalendar/OccurrenceQuery.h"
+#include "ICalendar/ParsedCalendar.h"
+
+namespace CorlaMeetings {
+
+// The parsed calendar of one text: its single events indexed by start, its series, and the
+// zones their times refer to. Immutable.
+class EventCalendar : public ParsedCalendar {
+ public:
+  EventCalendar(EventIndex singles, std::vector<Series> series, std::vector<std::shared_ptr<const EventTimeZone>> zones,
+                std::size_t eventCount);
+
+  std::vector<std::shared_ptr<const CalendarEvent>> occurrences(Instant start, Instant end) const override;
+  std::size_t eventCount() const override { return eventCount_; }
+
+  // Adds this calendar's occurrences to a query that may span several calendars.
+  void collect(OccurrenceQuery& query) const;
+
+ private:
+  EventIndex singles_;
+  std::vector<Series> series_;
+  std::vector<std::shared_ptr<const EventTimeZone>> zones_;  // what the records point at
+  std::size_t eventCount_;
+};
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,49 @@
+#include "ICalendar/EventTimeZone.h"
+
+
+namespace CorlaMeetings {
+
+using std::chrono::floor;
+using std::chrono::microseconds;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+EventTimeZone::EventTimeZone(std::unique_ptr<icu::TimeZone> zone)
+    : zone_(std::move(zone)), basic_(dynamic_cast<const icu::BasicTimeZone*>(zone_.get())) {}
+
+const EventTimeZone& EventTimeZone::utc() {
+  // Never destroyed: queries on other threads may still use it while the process exits.
+  static const EventTimeZone* zone =
+      new EventTimeZone(std::unique_ptr<icu::TimeZone>(icu::TimeZone::getGMT()->clone()));
+  return *zone;
+}
+
+std::unique_ptr<EventTimeZone> EventTimeZone::current() {
+  return std::make_unique<EventTimeZone>(std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault()));
+}
+
+Instant EventTimeZone::instantAt(LocalSeconds local) const {
+  const UDate localMillis = static_cast<UDate>(local.time_since_epoch().count()) * 1000.0;
+  int32_t raw = 0;
+  int32_t dst = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  if (basic_) {
+    basic_->getOffsetFromLocal(localMillis, UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_FORMER, raw, dst, status);
+  } else {
+    zone_->getOffset(localMillis, true, raw, dst, status);
+  }
+  if (U_FAILURE(status)) raw = dst = 0;
+  return Instant(microseconds(local.time_since_epoch()) - milliseconds(raw + dst));
+}
+
+LocalSeconds EventTimeZone::localAt(Instant t) const {
+  const auto millis = floor<milliseconds>(t.time_since_epoch());
+  int32_t raw = 0;
+  int32_t dst = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  zone_->getOffset(static_cast<UDate>(millis.count()), false, raw, dst, status);
+  if (U_FAILURE(status)) raw = dst = 0;
+  return LocalSeconds(floor<seconds>(t.time_since_epoch() + milliseconds(raw + dst)));
+}
+
+}  // namespace CorlaMeetings

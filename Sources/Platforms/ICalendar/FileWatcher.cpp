@@ -1,0 +1,200 @@
+#include "ICalendar/FileWatcher.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace CorlaMeetings {
+
+namespace {
+
+constexpr std::uint32_t kEntryEvents =
+    IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB;
+constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
+
+// Which entries of a directory matter; nothing means all.
+using NameFilter = std::optional<std::set<std::string>>;
+
+bool allows(const NameFilter& filter, const std::string& name) { return !filter || filter->contains(name); }
+
+void widen(NameFilter& filter, const std::vector<std::string>& names) {
+  if (!filter) return;
+  if (names.empty()) {
+    filter.reset();
+  } else {
+    filter->insert(names.begin(), names.end());
+  }
+}
+
+}  // namespace
+
+struct FileWatcher::State {
+  int inotifyFd = -1;
+  int wakeFd = -1;
+  std::function<void()> onChange;
+  std::thread thread;
+
+  std::mutex mutex;  // guards the two below
+  bool stopping = false;
+  std::optional<std::vector<WatchedDirectory>> requested;
+
+  // The watcher thread's own.
+  std::map<std::string, int> watchByPath;
+  std::map<int, NameFilter> filterByWatch;  // two paths may name one directory
+
+  void wake() const {
+    std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t written = ::write(wakeFd, &one, sizeof one);
+  }
+
+  // Returns whether a directory newly came under watch.
+  bool apply(const std::vector<WatchedDirectory>& directories) {
+    std::map<std::string, NameFilter> wanted;
+    for (const WatchedDirectory& directory : directories) {
+      auto [entry, inserted] = wanted.try_emplace(directory.path, std::set<std::string>());
+      widen(entry->second, directory.names);
+    }
+    bool added = false;
+    std::map<std::string, int> watches;
+    for (const auto& [path, filter] : wanted) {
+      auto existing = watchByPath.find(path);
+      int watch = existing != watchByPath.end()
+                      ? existing->second
+                      : ::inotify_add_watch(inotifyFd, path.c_str(), kEntryEvents | kSelfEvents | IN_ONLYDIR);
+      if (watch < 0) continue;  // not there (yet), or not a directory
+      added = added || existing == watchByPath.end();
+      watches[path] = watch;
+    }
+    std::set<int> kept;
+    for (const auto& [path, watch] : watches) kept.insert(watch);
+    for (const auto& [path, watch] : watchByPath) {
+      if (!kept.contains(watch)) ::inotify_rm_watch(inotifyFd, watch);
+    }
+    watchByPath = std::move(watches);
+    filterByWatch.clear();
+    for (const auto& [path, watch] : watchByPath) {
+      auto [entry, inserted] = filterByWatch.try_emplace(watch, std::set<std::string>());
+      const NameFilter& filter = wanted[path];
+      if (!filter) {
+        entry->second.reset();
+      } else if (entry->second) {
+        entry->second->insert(filter->begin(), filter->end());
+      }
+    }
+    return added;
+  }
+
+  void forget(int watch) {
+    std::erase_if(watchByPath, [&](const auto& entry) { return entry.second == watch; });
+    filterByWatch.erase(watch);
+  }
+
+  // Reads every queued event; returns whether any of them matters.
+  bool drainEvents() {
+    bool relevant = false;
+    alignas(inotify_event) char buffer[1 << 16];
+    for (;;) {
+      ssize_t length = ::read(inotifyFd, buffer, sizeof buffer);
+      if (length < 0 && errno == EINTR) continue;
+      if (length <= 0) return relevant;  // EAGAIN: drained
+      for (ssize_t offset = 0; offset < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+        offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        if (event->mask & IN_Q_OVERFLOW) {
+          relevant = true;  // events were lost: anything may have changed
+          continue;
+        }
+        auto filter = filterByWatch.find(event->wd);
+        if (filter == filterByWatch.end()) continue;
+        if (event->mask & IN_IGNORED) {
+          forget(event->wd);
+          relevant = true;
+        } else if (event->mask & kSelfEvents) {
+          // The path no longer leads here; the next setDirectories watches what it leads to.
+          ::inotify_rm_watch(inotifyFd, event->wd);
+          forget(event->wd);
+          relevant = true;
+        } else if (event->len == 0 || allows(filter->second, event->name)) {
+          relevant = true;
+        }
+      }
+    }
+  }
+};
+
+FileWatcher::FileWatcher(std::function<void()> onChange) : state_(std::make_shared<State>()) {
+  state_->onChange = std::move(onChange);
+  state_->inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (state_->inotifyFd < 0) {
+    error_ = std::system_category().message(errno);
+    return;
+  }
+  state_->wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  if (state_->wakeFd < 0) {
+    error_ = std::system_category().message(errno);
+    return;
+  }
+  state_->thread = std::thread([this] { run(); });
+}
+
+FileWatcher::~FileWatcher() {
+  if (state_->thread.joinable()) {
+    {
+      std::lock_guard lock(state_->mutex);
+      state_->stopping = true;
+    }
+    state_->wake();
+    state_->thread.join();
+  }
+  if (state_->wakeFd >= 0) ::close(state_->wakeFd);
+  if (state_->inotifyFd >= 0) ::close(state_->inotifyFd);
+}
+
+void FileWatcher::setDirectories(std::vector<WatchedDirectory> directories) {
+  if (!state_->thread.joinable()) return;
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->requested = std::move(directories);
+  }
+  state_->wake();
+}
+
+void FileWatcher::run() {
+  State& state = *state_;
+  for (;;) {
+    pollfd descriptors[] = {{state.inotifyFd, POLLIN, 0}, {state.wakeFd, POLLIN, 0}};
+    if (::poll(descriptors, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return;  // cannot happen with valid descriptors; nothing sensible is left to do
+    }
+    bool changed = false;
+    if (descriptors[1].revents != 0) {
+      std::uint64_t count;
+      [[maybe_unused]] ssize_t read = ::read(state.wakeFd, &count, sizeof count);
+      std::optional<std::vector<WatchedDirectory>> requested;
+      {
+        std::lock_guard lock(state.mutex);
+        if (state.stopping) return;
+        requested.swap(state.requested);
+      }
+      if (requested) changed = state.apply(*requested);
+    }
+    if (descriptors[0].revents != 0) changed = state.drainEvents() || changed;
+    if (changed) state.onChange();
+  }
+}
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "ICalendar/CalendarSource.h"
+#include "ICalendar/SourceReader.h"
+#include "ICalendar/SubscriptionFetcher.h"
+#include "app/CalendarStore.h"
+#include "app/Clock.h"
+#include "app/RunLoop.h"
+
+namespace CorlaMeetings {
+
+struct ICalendarStoreShared;
+struct ICalendarStoreMainState;
+
+struct ICalendarStoreOptions {
+  // A subscription copy older than this is fetched again when a query sees it.
+  double subscriptionMaxAgeSeconds = 300;
+  SourceReadLimits read;
+  FetchLimits fetch;
+  // Receives one line per problem (a source that cannot be read, an event the parser
+  // dropped), from worker threads, one call at a time; never the UI. Lines name sources
+  // without secrets and hold no control characters. Unset: standard error.
+  std::function<void(std::string_view line)> problems;
+};
+
+// The calendars of iCalendar sources: .ics files, vdir folders and http(s) subscriptions.
+//
+// Reading and parsing happen on worker threads: one for files and folders, one that
+// fetches subscriptions. Finished calendars are swapped in on the main thread, so a query
+// only expands what it asks for and never waits on a disk or the network.
+//
+// Access: each request reads the source list again, reads every source (fetching the
+// subscriptions with no fresh copy), then answers on the main thread: granted when at
+// least one source has a calendar.
+//
+// Changes: files and folders are watched; a change re-reads them and, when the calendars
+// differ, calls the observer on the main thread. A subscription is fetched again when a
+// query finds its copy stale; new content calls the observer too.
+//
+// Every source keeps its last good content through failed reads and bad rewrites.
+//
+// Destroying the store stops and joins its threads; work they posted and that runs later
+// does nothing (an access answer pending then is dropped). `runLoop` and `clock` must
+// outlive the store.
+class ICalendarStore : public CalendarStore {
+ public:
+  // The source list, read again on each access request, on a worker thread.
+  using SourceListProvider = std::function<std::vector<CalendarSource>()>;
+
+  // Main thread. Call initializeSubscriptionFetching() before any thread starts.
+  ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
+                 ICalendarStoreOptions options = {});
+  ~ICalendarStore() override;
+  ICalendarStore(const ICalendarStore&) = delete;
+  ICalendarStore& operator=(const ICalendarStore&) = delete;
+
+  void requestAccess(std::function<void(bool granted)> answer) override;
+  std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) override;
+  void setChangeObserver(std::function<void()> observer) override;
+
+ private:
+  const Clock& clock_;
+  std::shared_ptr<ICalendarStoreMainState> main_;  // posted tasks hold it weakly
+  std::unique_ptr<ICalendarStoreShared> shared_;   // with the threads
+};
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,243 @@
+// The store's two worker threads: one reads files and folders, one fetches subscriptions.
+// Each does its slow work (I/O, parsing) without the lock, then publishes under it and
+// posts the result to the main thread.
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <utility>
+
+#include "ICalendar/ICalendarStoreShared.h"
+
+namespace CorlaMeetings {
+
+namespace {
+
+std::string sourcePrefix(const CalendarSource& source) { return "calendar " + describeCalendarSource(source) + ": "; }
+
+// The reader thread's own state.
+struct ReaderState {
+  std::vector<CalendarSource> sources;              // as of the latest access request
+  std::map<std::string, SourceReader> readers;      // of the path sources, by location
+  std::set<std::string> reportedUnsupported;
+  bool reportedNoSources = false;
+};
+
+void readPaths(ICalendarStoreShared& shared, ReaderState& state, bool& changed) {
+  for (auto& [location, reader] : state.readers) {
+    SourceReader::Result result = reader.read();
+    changed = changed || result.changed;
+    std::string prefix = sourcePrefix({CalendarSource::Kind::path, location});
+    for (const std::string& problem : result.problems) shared.report(prefix + problem);
+  }
+}
+
+void watchPaths(ICalendarStoreShared& shared, ReaderState& state) {
+  std::vector<WatchedDirectory> watched;
+  for (const auto& [location, reader] : state.readers) {
+    std::vector<WatchedDirectory> more = reader.watchedDirectories();
+    watched.insert(watched.end(), more.begin(), more.end());
+  }
+  // Sent even when unchanged: the watcher drops a directory that was removed, and the
+  // same list then watches the one made in its place.
+  shared.watcher->setDirectories(std::move(watched));
+}
+
+// The content for `sources`: path sources from their readers, subscriptions as last fetched.
+StoreContent contentFor(const ReaderState& state, const StoreContent& previous) {
+  StoreContent content;
+  for (const CalendarSource& source : state.sources) {
+    StoreEntry entry{source, nullptr};
+    if (source.kind == CalendarSource::Kind::path) {
+      entry.calendar = state.readers.at(source.location).calendar();
+    } else if (source.kind == CalendarSource::Kind::subscription) {
+      auto old = std::find_if(previous.begin(), previous.end(), [&](const StoreEntry& e) { return e.source == source; });
+      if (old != previous.end()) entry.calendar = old->calendar;
+    }
+    content.push_back(std::move(entry));
+  }
+  return content;
+}
+
+void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
+  state.sources = shared.sources ? shared.sources() : std::vector<CalendarSource>();
+  if (state.sources.empty() && !state.reportedNoSources) {
+    shared.report("no calendars to read: name them with --calendar, or list them in ~/.config/velto/calendars");
+  }
+  state.reportedNoSources = state.sources.empty();
+
+  std::map<std::string, SourceReader> readers;
+  for (const CalendarSource& source : state.sources) {
+    if (source.kind == CalendarSource::Kind::unsupported && state.reportedUnsupported.insert(source.location).second) {
+      shared.report(sourcePrefix(source) + "not a kind of source this reads (files, folders, http and https URLs)");
+    }
+    if (source.kind != CalendarSource::Kind::path || readers.contains(source.location)) continue;
+    auto existing = state.readers.find(source.location);
+    if (existing != state.readers.end()) {
+      readers.emplace(source.location, std::move(existing->second));
+    } else {
+      readers.emplace(source.location, SourceReader(source.location, shared.options.read));
+    }
+  }
+  state.readers = std::move(readers);
+}
+
+void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalendarStoreShared::AccessRound round) {
+  takeSourceList(shared, state);
+  bool changed = false;
+  readPaths(shared, state, changed);
+
+  StoreContent snapshot;
+  std::uint64_t version = 0;
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.content = contentFor(state, shared.content);
+    snapshot = shared.content;
+    version = ++shared.version;
+    std::erase_if(shared.subscriptions, [&](const auto& entry) {
+      return !entry.second.inFlight && std::none_of(state.sources.begin(), state.sources.end(),
+                                                    [&](const CalendarSource& s) { return s.location == entry.first; });
+    });
+    // Subscriptions without a fresh copy are fetched before the answer; the answer always
+    // goes through the fetcher's queue, which keeps answers in the order asked.
+    for (const StoreEntry& entry : shared.content) {
+      if (entry.source.kind != CalendarSource::Kind::subscription) continue;
+      ICalendarStoreShared::SubscriptionStatus& status = shared.subscriptions[entry.source.location];
+      if (status.inFlight || (entry.calendar && !shared.isStale(status, round.now))) continue;
+      status.inFlight = true;
+      status.lastAttempt = round.now;
+      shared.fetches.push_back({entry.source, false, nullptr});
+    }
+  }
+  // The answer starts a refresh, so the content needs no change notification; it must
+  // reach the main thread before the answer does.
+  shared.postContent(std::move(snapshot), version, false);
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+  }
+  shared.fetcherWake.notify_one();
+  watchPaths(shared, state);
+}
+
+void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
+  bool changed = false;
+  readPaths(shared, state, changed);
+  if (changed) {
+    StoreContent snapshot;
+    std::uint64_t version = 0;
+    {
+      std::lock_guard lock(shared.mutex);
+      for (StoreEntry& entry : shared.content) {
+        if (entry.source.kind == CalendarSource::Kind::path) {
+          auto reader = state.readers.find(entry.source.location);
+          if (reader != state.readers.end()) entry.calendar = reader->second.calendar();
+        }
+      }
+      snapshot = shared.content;
+      version = ++shared.version;
+    }
+    shared.postContent(std::move(snapshot), version, true);
+  }
+  watchPaths(shared, state);
+}
+
+// The fetcher thread's memory of one subscription: what it last held, to skip parsing an
+// unchanged body and to report a failure once.
+struct SubscriptionCopy {
+  std::optional<std::size_t> bodyHash;
+  std::shared_ptr<const ParsedCalendar> calendar;  // of that body; null when it held none
+  std::string reportedProblem;
+};
+
+void note(SubscriptionCopy& copy, std::string problem, std::vector<std::string>& problems) {
+  if (problem == copy.reportedProblem) return;
+  copy.reportedProblem = problem;
+  problems.push_back(std::move(problem));
+}
+
+// Fetches and parses one subscription; returns its newest good calendar (null: none).
+std::shared_ptr<const ParsedCalendar> fetchAndParse(ICalendarStoreShared& shared, SubscriptionCopy& copy,
+                                                    const CalendarSource& source) {
+  std::vector<std::string> problems;
+  FetchResult fetched = shared.fetcher.fetch(source.location);
+  std::string prefix = sourcePrefix(source);
+  if (!fetched.body) {
+    note(copy, prefix + fetched.error, problems);
+  } else {
+    std::size_t hash = std::hash<std::string>{}(*fetched.body) ^ fetched.body->size();
+    if (copy.bodyHash != hash) {
+      copy.bodyHash = hash;
+      ParseResult parsed = parseCalendar(*fetched.body);
+      appendParseProblems(parsed.problems, prefix, shared.options.read.maxProblemLinesPerFile, problems);
+      copy.calendar = std::move(parsed.calendar);
+      if (!copy.calendar) note(copy, prefix + "holds no calendar", problems);
+    }
+    if (copy.calendar) copy.reportedProblem.clear();
+  }
+  for (const std::string& problem : problems) shared.report(problem);
+  return fetched.body ? copy.calendar : nullptr;
+}
+
+}  // namespace
+
+void runSourceReader(ICalendarStoreShared& shared) {
+  ReaderState state;
+  for (;;) {
+    std::optional<ICalendarStoreShared::AccessRound> round;
+    {
+      std::unique_lock lock(shared.mutex);
+      shared.readerWake.wait(lock, [&] { return shared.stopping || !shared.rounds.empty() || shared.rereadRequested; });
+      if (shared.stopping) return;
+      shared.rereadRequested = false;  // a round reads everything anyway
+      if (!shared.rounds.empty()) {
+        round = std::move(shared.rounds.front());
+        shared.rounds.pop_front();
+      }
+    }
+    if (round) {
+      answerAccessRound(shared, state, std::move(*round));
+    } else {
+      rereadPaths(shared, state);
+    }
+  }
+}
+
+void runSubscriptionFetcher(ICalendarStoreShared& shared) {
+  std::map<std::string, SubscriptionCopy> copies;
+  for (;;) {
+    ICalendarStoreShared::FetchJob job;
+    bool granted = false;
+    {
+      std::unique_lock lock(shared.mutex);
+      shared.fetcherWake.wait(lock, [&] { return shared.stopping || !shared.fetches.empty(); });
+      if (shared.stopping) return;
+      job = std::move(shared.fetches.front());
+      shared.fetches.pop_front();
+      granted = shared.anyCalendar();
+    }
+    if (job.answer) {
+      shared.postAnswer(std::move(job.answer), granted);
+      continue;
+    }
+
+    std::shared_ptr<const ParsedCalendar> calendar = fetchAndParse(shared, copies[job.source.location], job.source);
+    StoreContent snapshot;
+    std::uint64_t version = 0;
+    {
+      std::lock_guard lock(shared.mutex);
+      if (shared.stopping) return;
+      shared.subscriptions[job.source.location].inFlight = false;
+      for (StoreEntry& entry : shared.content) {
+        if (calendar && entry.source == job.source && entry.calendar != calendar) {
+          entry.calendar = calendar;
+          version = ++shared.version;
+        }
+      }
+      if (version != 0) snapshot = shared.content;
+    }
+    if (version != 0) shared.postContent(std::move(snapshot), version, job.notify);
+  }
+}
+
+}  // namespace CorlaMeetings

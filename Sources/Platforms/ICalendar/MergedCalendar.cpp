@@ -1,0 +1,60 @@
+#include <memory>
+#include <vector>
+
+#include "ICalendar/EventCalendar.h"
+#include "ICalendar/ParsedCalendar.h"
+
+namespace CorlaMeetings {
+
+namespace {
+
+// Several calendars as one. Its own kind are queried within one OccurrenceQuery, so that a
+// vdir folder of a thousand files shares one cap and makes the user's zone once.
+class MergedCalendar : public ParsedCalendar {
+ public:
+  explicit MergedCalendar(std::vector<std::shared_ptr<const ParsedCalendar>> calendars) {
+    for (auto& calendar : calendars) add(std::move(calendar));
+  }
+
+  std::vector<std::shared_ptr<const CalendarEvent>> occurrences(Instant start, Instant end) const override {
+    OccurrenceQuery query(start, end);
+    for (const auto* calendar : eventCalendars_) calendar->collect(query);
+    for (const auto& calendar : others_) {
+      for (auto& event : calendar->occurrences(start, end)) query.add(std::move(event));
+    }
+    return query.take();
+  }
+
+  std::size_t eventCount() const override {
+    std::size_t count = 0;
+    for (const auto& calendar : owned_) count += calendar->eventCount();
+    return count;
+  }
+
+ private:
+  void add(std::shared_ptr<const ParsedCalendar> calendar) {
+    if (!calendar) return;
+    if (const auto* merged = dynamic_cast<const MergedCalendar*>(calendar.get())) {
+      for (const auto& part : merged->owned_) add(part);
+      return;
+    }
+    if (const auto* events = dynamic_cast<const EventCalendar*>(calendar.get())) {
+      eventCalendars_.push_back(events);
+    } else {
+      others_.push_back(calendar);
+    }
+    owned_.push_back(std::move(calendar));
+  }
+
+  std::vector<std::shared_ptr<const ParsedCalendar>> owned_;
+  std::vector<const EventCalendar*> eventCalendars_;  // owned through owned_
+  std::vector<std::shared_ptr<const ParsedCalendar>> others_;
+};
+
+}  // namespace
+
+std::shared_ptr<const ParsedCalendar> mergeCalendars(std::vector<std::shared_ptr<const ParsedCalendar>> calendars) {
+  return std::make_shared<const MergedCalendar>(std::move(calendars));
+}
+
+}  // namespace CorlaMeetings

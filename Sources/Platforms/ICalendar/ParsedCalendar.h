@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/CalendarEvent.h"
+#include "app/Time.h"
+
+namespace CorlaMeetings {
+
+// The events of one iCalendar text, kept as compact records (not parse trees) so that a
+// query expands only the window it asks for. Immutable once made: safe to share across
+// threads.
+class ParsedCalendar {
+ public:
+  virtual ~ParsedCalendar() = default;
+
+  // Every occurrence overlapping [start, end), one entry per occurrence of a series, with
+  // overrides (RECURRENCE-ID) applied and exceptions removed. In no promised order.
+  virtual std::vector<std::shared_ptr<const CalendarEvent>> occurrences(Instant start, Instant end) const = 0;
+
+  // Events and series kept (an override counts with its series).
+  virtual std::size_t eventCount() const = 0;
+};
+
+struct ParseResult {
+  // Null when the text holds no calendar at all (garbage, a binary file, an empty file).
+  // A calendar whose every event was bad is an empty calendar, not null.
+  std::shared_ptr<const ParsedCalendar> calendar;
+  // One line per event dropped or cut short, and why: for stderr, never shown in the UI.
+  std::vector<std::string> problems;
+};
+
+// Parses untrusted text: a bad event costs only itself, never its neighbours, and no input
+// makes this crash, hang or take memory out of proportion to its size.
+ParseResult parseCalendar(std::string_view text);
+
+// Several calendars queried as one (a vdir folder: one file per event).
+std::shared_ptr<const ParsedCalendar> mergeCalendars(std::vector<std::shared_ptr<const ParsedCalendar>> calendars);
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,216 @@
+#include "ICalendar/VEventReader.h"
+
+#include <libical/ical.h>
+
+#include <memory>
+#include <mutex>
+
+#include "ICalendar/IcalTime.h"
+#include "ICalendar/LibicalLock.h"
+
+namespace CorlaMeetings {
+
+namespace {
+
+using ComponentPointer = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+
+std::string tzidOf(icalproperty* property) {
+  icalparameter* parameter = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER);
+  const char* tzid = parameter ? icalparameter_get_tzid(parameter) : nullptr;
+  return tzid ? std::string(tzid) : std::string();
+}
+
+std::optional<WrittenTime> writtenTime(const icaltimetype& time, const std::string& tzid) {
+  const auto local = fromIcalTime(time);
+  if (!local) return std::nullopt;
+  WrittenTime written;
+  written.local = *local;
+  written.isDate = time.is_date != 0;
+  written.isUtc = !written.isDate && icaltime_is_utc(time) != 0;
+  if (!written.isUtc) written.tzid = tzid;
+  return written;
+}
+
+// DTSTART, DTEND, RECURRENCE-ID and EXDATE: a DATE or a DATE-TIME.
+std::optional<WrittenTime> timeOf(icalproperty* property) {
+  const icalvalue* value = icalproperty_get_value(property);
+  if (!value) return std::nullopt;
+  switch (icalvalue_isa(value)) {
+    case ICAL_DATETIME_VALUE:
+      return writtenTime(icalvalue_get_datetime(value), tzidOf(property));
+    case ICAL_DATE_VALUE:
+      return writtenTime(icalvalue_get_date(value), tzidOf(property));
+    default:
+      return std::nullopt;
+  }
+}
+
+WrittenDuration writtenDuration(const icaldurationtype& duration) {
+  WrittenDuration written;
+  written.negative = duration.is_neg != 0;
+  written.days = static_cast<int>(duration.weeks * 7 + duration.days);
+  written.exact = std::chrono::hours(duration.hours) + std::chrono::minutes(duration.minutes) +
+                  std::chrono::seconds(duration.seconds);
+  return written;
+}
+
+std::optional<WrittenRecurrenceDate> recurrenceDateOf(icalproperty* property) {
+  const icalvalue* value = icalproperty_get_value(property);
+  if (!value) return std::nullopt;
+  const std::string tzid = tzidOf(property);
+  WrittenRecurrenceDate date;
+  icalperiodtype period;
+  switch (icalvalue_isa(value)) {
+    case ICAL_DATETIME_VALUE:
+    case ICAL_DATE_VALUE:
+      if (auto start = timeOf(property)) return WrittenRecurrenceDate{*start, std::nullopt, std::nullopt};
+      return std::nullopt;
+    case ICAL_PERIOD_VALUE:
+      period = icalvalue_get_period(value);
+      break;
+    case ICAL_DATETIMEPERIOD_VALUE: {
+      const icaldatetimeperiodtype both = icalvalue_get_datetimeperiod(value);
+      if (!icaltime_is_null_time(both.time)) {
+        if (auto start = writtenTime(both.time, tzid)) return WrittenRecurrenceDate{*start, std::nullopt, std::nullopt};
+        return std::nullopt;
+      }
+      period = both.period;
+      break;
+    }
+    default:
+      return std::nullopt;
+  }
+  const auto start = writtenTime(period.start, tzid);
+  if (!start) return std::nullopt;
+  date.start = *start;
+  if (!icaltime_is_null_time(period.end)) {
+    date.end = writtenTime(period.end, tzid);
+  } else {
+    date.duration = writtenDuration(period.duration);
+  }
+  return date;
+}
+
+std::optional<std::string> textOf(icalproperty* property) {
+  const icalvalue* value = icalproperty_get_value(property);
+  if (!value) return std::nullopt;
+  const char* text = nullptr;
+  switch (icalvalue_isa(value)) {
+    case ICAL_TEXT_VALUE: text = icalvalue_get_text(value); break;
+    case ICAL_URI_VALUE: text = icalvalue_get_uri(value); break;
+    default: text = icalproperty_get_value_as_string(property); break;
+  }
+  return text ? std::optional<std::string>(text) : std::nullopt;
+}
+
+void readProperty(icalproperty* property, WrittenEvent& event, bool& hasStart, std::vector<std::string>& notes) {
+  auto keepFirst = [&](std::optional<std::string>& field) {
+    if (!field) field = textOf(property);
+  };
+  switch (icalproperty_isa(property)) {
+    case ICAL_UID_PROPERTY: keepFirst(event.uid); break;
+    case ICAL_SUMMARY_PROPERTY: keepFirst(event.summary); break;
+    case ICAL_LOCATION_PROPERTY: keepFirst(event.location); break;
+    case ICAL_DESCRIPTION_PROPERTY: keepFirst(event.description); break;
+    case ICAL_URL_PROPERTY: keepFirst(event.url); break;
+    case ICAL_SEQUENCE_PROPERTY: event.sequence = icalproperty_get_sequence(property); break;
+    case ICAL_DTSTART_PROPERTY:
+      if (auto time = timeOf(property); time && !hasStart) {
+        event.start = *time;
+        hasStart = true;
+      }
+      break;
+    case ICAL_DTEND_PROPERTY:
+      if (!event.end) event.end = timeOf(property);
+      break;
+    case ICAL_RECURRENCEID_PROPERTY:
+      if (!event.recurrenceId) event.recurrenceId = timeOf(property);
+      break;
+    case ICAL_DURATION_PROPERTY:
+      if (const icalvalue* value = icalproperty_get_value(property); value && !event.duration) {
+        if (icalvalue_isa(value) == ICAL_DURATION_VALUE) event.duration = writtenDuration(icalvalue_get_duration(value));
+      }
+      break;
+    case ICAL_EXDATE_PROPERTY:
+      if (auto time = timeOf(property)) {
+        event.exceptionDates.push_back(*time);
+      } else {
+        notes.push_back("an unreadable EXDATE dropped");
+      }
+      break;
+    case ICAL_RDATE_PROPERTY:
+      if (auto date = recurrenceDateOf(property)) {
+        event.recurrenceDates.push_back(*date);
+      } else {
+        notes.push_back("an unreadable RDATE dropped");
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// RRULEs need DTSTART, which may come after them.
+void readRules(icalcomponent* component, WrittenEvent& event, std::vector<std::string>& notes) {
+  for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); property;
+       property = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
+    const icalvalue* value = icalproperty_get_value(property);
+    if (!value || icalvalue_isa(value) != ICAL_RECUR_VALUE) continue;
+    auto rule = readRule(icalvalue_get_recur(value), event.start.local);
+    if (auto* written = std::get_if<WrittenRule>(&rule)) {
+      event.rules.push_back(std::move(*written));
+    } else {
+      notes.push_back("RRULE dropped: it " + std::get<std::string>(rule));
+    }
+  }
+}
+
+void noteParseErrors(icalcomponent* component, std::vector<std::string>& notes) {
+  // libical keeps what it could not read as X-LIC-ERROR properties; broken recurrence
+  // parts matter, since the event then shows fewer (or more) occurrences.
+  for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_XLICERROR_PROPERTY); property;
+       property = icalcomponent_get_next_property(component, ICAL_XLICERROR_PROPERTY)) {
+    const char* text = icalproperty_get_xlicerror(property);
+    if (!text) continue;
+    const std::string_view error(text);
+    for (const char* name : {"RRULE", "RDATE", "EXDATE"}) {
+      if (error.find(std::string(name) + " property") != std::string_view::npos) {
+        notes.push_back(std::string("an unreadable ") + name + " dropped");
+      }
+    }
+  }
+}
+
+}  // namespace
+
+EventReading readVEvent(const CalendarBlock& block) {
+  EventReading reading;
+  WrittenEvent event;
+  event.line = block.line;
+  bool hasStart = false;
+  {
+    std::lock_guard<std::mutex> lock(libicalMutex());
+    ComponentPointer component(icalparser_parse_string(block.text.c_str()), &icalcomponent_free);
+    if (!component || icalcomponent_isa(component.get()) != ICAL_VEVENT_COMPONENT) {
+      reading.event = std::string("libical cannot read it");
+      return reading;
+    }
+    for (icalproperty* property = icalcomponent_get_first_property(component.get(), ICAL_ANY_PROPERTY); property;
+         property = icalcomponent_get_next_property(component.get(), ICAL_ANY_PROPERTY)) {
+      readProperty(property, event, hasStart, reading.notes);
+    }
+    if (hasStart) {
+      readRules(component.get(), event, reading.notes);
+      noteParseErrors(component.get(), reading.notes);
+    }
+    icalerror_clear_errno();
+  }
+  if (!hasStart) {
+    reading.event = std::string("no valid DTSTART");
+  } else {
+    reading.event = std::move(event);
+  }
+  return reading;
+}
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "ICalendar/EventTimeZone.h"
+
+namespace CorlaMeetings {
+
+// A DATE or DATE-TIME value as written in a calendar.
+struct WrittenTime {
+  LocalSeconds local{};  // a DATE at its midnight
+  bool isDate = false;
+  bool isUtc = false;  // ends in "Z"
+  std::string tzid;    // empty when none is given
+};
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace CorlaMeetings {
+
+struct CommandLine {
+  enum class Mode {
+    automatic,  // the full terminal front end (the tray when a graphical session is present)
+    print,      // one refresh, printed, then exit
+    watch,      // a line per title change, for status bars
+  };
+  enum class Format { text, waybar };
+
+  Mode mode = Mode::automatic;
+  Format format = Format::text;
+  std::vector<std::string> calendars;
+  bool help = false;
+  bool version = false;
+};
+
+struct CommandLineResult {
+  std::optional<CommandLine> commandLine;
+  std::string error;  // set when commandLine is empty: what was wrong, for the usage message
+};
+
+// Reads the arguments after the program name. Accepts "--calendar X" and "--calendar=X".
+CommandLineResult parseCommandLine(const std::vector<std::string>& arguments);
+
+extern const char kUsage[];
+
+}  // namespace CorlaMeetings

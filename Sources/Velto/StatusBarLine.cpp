@@ -1,0 +1,46 @@
+#include "StatusBarLine.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "ui/HeaderView.h"
+#include "ui/MenuText.h"
+
+namespace CorlaMeetings {
+
+StatusBarState statusBarState(const std::string& title, const Menu& menu) {
+  StatusBarState state;
+  state.title = singleLine(title);
+  if (title == "Velto!") {
+    state.className = "alert";
+  } else if (title.starts_with("\u25CF ")) {
+    state.className = "live";
+  } else if (title.starts_with("Velto ")) {
+    state.className = "soon";
+  } else {
+    state.className = "idle";
+  }
+
+  for (const MenuItem& item : menu.items()) {
+    if (auto header = std::dynamic_pointer_cast<const HeaderView>(item.view)) {
+      state.tooltip = singleLine(header->headlineLabel().text) + "\n" + singleLine(header->detailLabel().text);
+      break;
+    }
+    if (auto status = std::dynamic_pointer_cast<const StatusCardView>(item.view)) {
+      state.tooltip = singleLine(status->subtitleLabel().text) + "\n" + singleLine(status->detailLabel().text);
+      break;
+    }
+  }
+  return state;
+}
+
+std::string statusBarLine(const StatusBarState& state, bool json) {
+  if (!json) return state.title;
+  QJsonObject object;
+  object.insert("text", QString::fromStdString(state.title));
+  object.insert("tooltip", QString::fromStdString(state.tooltip));
+  object.insert("class", QString::fromStdString(state.className));
+  return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+}
+
+}  // namespace CorlaMeetings

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "AccessAnswerRelay.h"
+#include "Simulated/SimulatedPlatform.h"
+#include "StatusBarLine.h"
+#include "Support/LocalTime.h"
+#include "TerminalFrontEnd.h"
+#include "app/AppDelegate.h"
+
+namespace CorlaMeetings {
+namespace {
+
+using Testing::localTime;
+
+// A launched application whose status item is the terminal's.
+class TerminalFrontEndTest : public testing::Test {
+ protected:
+  void start(TerminalFrontEnd::Mode mode, bool json = false) {
+    frontEnd = std::make_unique<TerminalFrontEnd>(mode, json, statusItem, sim.runLoop, sim.application, out);
+    relay = std::make_unique<AccessAnswerRelay>(sim.calendarStore, sim.runLoop, [this] { frontEnd->accessAnswered(); });
+    platform = std::make_unique<Platform>(Platform{sim.application, sim.clock, sim.runLoop, statusItem, *relay,
+                                                   sim.notificationCenter, sim.preferences, sim.workspace,
+                                                   sim.loginItem});
+    delegate = std::make_shared<AppDelegate>(*platform);
+    delegate->applicationDidFinishLaunching();
+  }
+
+  void addMeeting(const std::string& title, double startsIn, double duration = 1800) {
+    CalendarEvent event;
+    event.title = title;
+    event.startDate = addingSeconds(sim.clock.now(), startsIn);
+    event.endDate = addingSeconds(event.startDate, duration);
+    sim.calendarStore.addEvent(event);
+  }
+
+  std::vector<std::string> lines() const {
+    std::vector<std::string> result;
+    std::istringstream in(out.str());
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+  }
+
+  SimulatedPlatform sim{localTime(2026, 12, 7, 8, 0)};
+  TerminalStatusItem statusItem;
+  std::ostringstream out;
+  std::unique_ptr<TerminalFrontEnd> frontEnd;
+  std::unique_ptr<AccessAnswerRelay> relay;
+  std::unique_ptr<Platform> platform;
+  std::shared_ptr<AppDelegate> delegate;
+};
+
+TEST_F(TerminalFrontEndTest, OncePrintsTheLoadedViewAndQuits) {
+  addMeeting("Standup", 600);
+  sim.calendarStore.holdAccessRequests();
+  start(TerminalFrontEnd::Mode::once);
+  sim.runLoop.runUntilIdle();
+  EXPECT_EQ(out.str(), "");  // nothing before the calendar answers
+
+  sim.calendarStore.answerPendingAccessRequests(true);
+  sim.runLoop.runUntilIdle();
+  std::vector<std::string> printed = lines();
+  ASSERT_GE(printed.size(), 4u);
+  EXPECT_EQ(printed[0], "title: Velto Standup");
+  EXPECT_EQ(printed[1], "tooltip: Velto Meetings Reminder");
+  EXPECT_TRUE(printed[2].starts_with("[header] Velto Meetings Reminder | Standup | 1 / 4d | In 10m"));
+  EXPECT_EQ(printed.back(), "[command] Quit (q)");
+  EXPECT_TRUE(sim.application.isTerminated());
+}
+
+TEST_F(TerminalFrontEndTest, StatusLinePrintsOnlyChanges) {
+  addMeeting("Standup", 3 * 3600 + 120, 600);
+  start(TerminalFrontEnd::Mode::statusLine);
+  sim.runLoop.runUntilIdle();
+  sim.runLoop.runFor(300);  // the five-minute tick: now under three hours away
+  sim.runLoop.runFor(60);   // a quiet refresh: the same line is not printed again
+  EXPECT_EQ(lines(), (std::vector<std::string>{"Velto", "Velto Standup"}));
+}
+
+TEST_F(TerminalFrontEndTest, WaybarLinesCarryTooltipAndClass) {
+  addMeeting("Standup", -60, 600);
+  start(TerminalFrontEnd::Mode::statusLine, /*json=*/true);
+  sim.runLoop.runUntilIdle();
+  ASSERT_EQ(lines().size(), 1u);
+  EXPECT_TRUE(lines()[0].starts_with("{\"class\":\"live\",\"text\":\"\u25CF Standup\",\"tooltip\":\"Standup\\nLive now"))
+      << lines()[0];
+}
+
+TEST(StatusBarLine, ClassFollowsTheTitle) {
+  Menu menu;
+  EXPECT_EQ(statusBarState("Velto!", menu).className, "alert");
+  EXPECT_EQ(statusBarState("\u25CF Sync", menu).className, "live");
+  EXPECT_EQ(statusBarState("Velto Sync", menu).className, "soon");
+  EXPECT_EQ(statusBarState("Velto", menu).className, "idle");
+  EXPECT_EQ(statusBarLine({"Velto \"x\"\n", "a", "soon"}, true),
+            "{\"class\":\"soon\",\"text\":\"Velto \\\"x\\\"\\n\",\"tooltip\":\"a\"}");
+}
+
+}  // namespace
+}  // namespace CorlaMeetings
