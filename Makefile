@@ -1,7 +1,7 @@
 # Front door: `make test` installs what it needs, builds and runs every test.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run install clean
 
 all: build
 
@@ -20,6 +20,11 @@ test: build
 # Starts Velto on the bundled example calendar, whose meetings recur every day.
 run: build
 	./build$(if $(CI),-ci,)/Sources/Velto/velto --calendar examples/demo.ics
+
+# The program, its launcher and its icon under PREFIX (default /usr/local).
+PREFIX ?= /usr/local
+install: build
+	cmake --install build$(if $(CI),-ci,) --prefix $(PREFIX)
 
 clean:
 	rm -rf build build-ci

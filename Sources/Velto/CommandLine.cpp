@@ -3,16 +3,21 @@
 namespace CorlaMeetings {
 
 const char kUsage[] =
-    "Usage: velto [--print | --watch [--format text|waybar]] [--calendar SOURCE]...\n"
+    "Usage: velto [--tray | --print | --watch [--format text|waybar]] [--calendar SOURCE]...\n"
+    "       velto --join-next | --refresh\n"
     "\n"
-    "Keeps your next online meetings in view and reminds you before each one.\n"
+    "Keeps your next online meetings in view and reminds you before each one. Without a\n"
+    "mode it lives in the panel when a graphical session is present, else in the terminal.\n"
     "\n"
+    "  --tray              live in the panel (the default in a graphical session)\n"
     "  --print             read the calendars once, print the status and the menu, exit\n"
     "  --watch             print the status title whenever it changes\n"
     "  --format FORMAT     with --watch: text (default) or waybar (one JSON line per change)\n"
     "  --calendar SOURCE   an .ics file, a folder of .ics files, or an http(s) address;\n"
     "                      repeatable. Default: the lines of $XDG_CONFIG_HOME/velto/calendars,\n"
     "                      else the folder $XDG_DATA_HOME/velto/calendars/\n"
+    "  --join-next         open the next meeting's join link in the running Velto\n"
+    "  --refresh           make the running Velto read the calendars again\n"
     "  --help              show this help\n"
     "  --version           show the version\n";
 
@@ -71,6 +76,12 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
       mode = CommandLine::Mode::print;
     } else if (argument == "--watch") {
       mode = CommandLine::Mode::watch;
+    } else if (argument == "--tray") {
+      mode = CommandLine::Mode::tray;
+    } else if (argument == "--join-next") {
+      mode = CommandLine::Mode::joinNext;
+    } else if (argument == "--refresh") {
+      mode = CommandLine::Mode::refresh;
     } else if (argument == "--help" || argument == "-h") {
       line.help = true;
       continue;
@@ -81,11 +92,13 @@ CommandLineResult parseCommandLine(const std::vector<std::string>& arguments) {
       return {std::nullopt, "unknown option '" + argument + "'"};
     }
     if (line.mode != CommandLine::Mode::automatic && line.mode != mode) {
-      return {std::nullopt, "--print and --watch cannot be combined"};
+      return {std::nullopt, "choose one of --tray, --print, --watch, --join-next and --refresh"};
     }
     line.mode = mode;
   }
   if (formatGiven && line.mode != CommandLine::Mode::watch) return {std::nullopt, "--format goes with --watch"};
+  bool remote = line.mode == CommandLine::Mode::joinNext || line.mode == CommandLine::Mode::refresh;
+  if (remote && !line.calendars.empty()) return {std::nullopt, "--calendar cannot go with --join-next or --refresh"};
   return {line, ""};
 }
 

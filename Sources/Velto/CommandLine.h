@@ -8,9 +8,12 @@ namespace CorlaMeetings {
 
 struct CommandLine {
   enum class Mode {
-    automatic,  // the full terminal front end (the tray when a graphical session is present)
+    automatic,  // the tray in a graphical session, else the full terminal front end
+    tray,       // the tray, whatever the session
     print,      // one refresh, printed, then exit
     watch,      // a line per title change, for status bars
+    joinNext,   // asks the running tray to open the next meeting's link
+    refresh,    // asks the running tray to refresh
   };
   enum class Format { text, waybar };
 

@@ -1,78 +1,11 @@
-// velto: picks a front end, wires the desktop adapters to the core, runs the event loop.
-
-#include <QCoreApplication>
-#include <QDBusConnection>
+// velto: reads the command line and hands over to a front end.
 
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "AccessAnswerRelay.h"
 #include "CommandLine.h"
-#include "ICalendar/ICalendarStore.h"
-#include "ICalendar/SourceList.h"
-#include "Qt/DBusNotificationCenter.h"
-#include "Qt/DesktopWorkspace.h"
-#include "Qt/IniPreferences.h"
-#include "Qt/PrintingNotificationCenter.h"
-#include "Qt/QtApplication.h"
-#include "Qt/QtRunLoop.h"
-#include "Qt/SystemClock.h"
-#include "TerminalFrontEnd.h"
-#include "TerminalStatusItem.h"
-#include "app/AppDelegate.h"
-#include "app/LoginItem.h"
-
-namespace CorlaMeetings {
-namespace {
-
-// Terminal front ends never register the program to start at login: that is the tray's
-// business, and a terminal command has no place in a session's autostart.
-class NoLoginItem : public LoginItem {
- public:
-  bool registerApplication() override { return false; }
-};
-
-int runTerminal(const CommandLine& line, int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  initializeSubscriptionFetching();
-
-  SystemClock clock;
-  QtRunLoop runLoop;
-  QtApplication application;
-  TerminalStatusItem statusItem;
-  ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
-
-  TerminalFrontEnd::Mode mode = line.mode == CommandLine::Mode::print   ? TerminalFrontEnd::Mode::once
-                                : line.mode == CommandLine::Mode::watch ? TerminalFrontEnd::Mode::statusLine
-                                                                        : TerminalFrontEnd::Mode::follow;
-  TerminalFrontEnd frontEnd(mode, line.format == CommandLine::Format::waybar, statusItem, runLoop, application,
-                            std::cout);
-  AccessAnswerRelay store(calendars, runLoop, [&frontEnd] { frontEnd.accessAnswered(); });
-
-  // In a status bar the reminders go to the desktop; in a terminal they are printed.
-  std::unique_ptr<NotificationCenter> notifications;
-  if (line.mode == CommandLine::Mode::watch) {
-    notifications = std::make_unique<DBusNotificationCenter>();
-  } else {
-    notifications = std::make_unique<PrintingNotificationCenter>(std::cout, runLoop);
-  }
-  // A terminal front end writes nothing: no preference, no login item.
-  IniPreferences preferences(IniPreferences::defaultPath(), IniPreferences::Mode::ReadOnly);
-  DesktopWorkspace workspace;
-  NoLoginItem loginItem;
-
-  Platform platform{application, clock, runLoop, statusItem, store, *notifications, preferences, workspace, loginItem};
-  auto delegate = std::make_shared<AppDelegate>(platform);
-  delegate->applicationDidFinishLaunching();
-  int status = app.exec();
-  delegate.reset();
-  return status;
-}
-
-}  // namespace
-}  // namespace CorlaMeetings
+#include "FrontEnds.h"
 
 int main(int argc, char** argv) {
   using namespace CorlaMeetings;
@@ -91,5 +24,18 @@ int main(int argc, char** argv) {
     std::cout << "velto " << VELTO_VERSION << "\n";
     return 0;
   }
-  return runTerminal(line, argc, argv);
+  switch (line.mode) {
+    case CommandLine::Mode::joinNext:
+    case CommandLine::Mode::refresh:
+      return runRemoteCommand(line, argc, argv);
+    case CommandLine::Mode::tray:
+      return runTrayFrontEnd(line, argc, argv);
+    case CommandLine::Mode::automatic:
+      if (hasGraphicalSession()) return runTrayFrontEnd(line, argc, argv);
+      return runTerminalFrontEnd(line, argc, argv);
+    case CommandLine::Mode::print:
+    case CommandLine::Mode::watch:
+      return runTerminalFrontEnd(line, argc, argv);
+  }
+  return 2;
 }

@@ -63,12 +63,14 @@ CalendarBuilder::CalendarBuilder(TimeZoneResolver& zones, std::vector<std::strin
 std::shared_ptr<const EventCalendar> CalendarBuilder::build() {
   // The overrides of each UID, one per RECURRENCE-ID: the highest SEQUENCE, then the last.
   std::map<OverrideKey, const WrittenEvent*> overrides;
+  // Everything else stands on its own: plain events, series, and RECURRENCE-IDs without
+  // a UID to pair them by.
   std::map<std::string, std::vector<const WrittenEvent*>> mastersByUid;
-  std::vector<const WrittenEvent*> singles;
+  std::vector<const WrittenEvent*> standalone;
   for (const auto& event : events_) {
     if (!event.recurrenceId || !event.uid) {
       if (!event.recurrenceId && event.uid) mastersByUid[*event.uid].push_back(&event);
-      singles.push_back(&event);
+      standalone.push_back(&event);
       continue;
     }
     auto& kept = overrides[overrideKey(event)];
@@ -80,7 +82,7 @@ std::shared_ptr<const EventCalendar> CalendarBuilder::build() {
   std::vector<SingleEvent> singleEvents;
   std::vector<Series> series;
   std::size_t count = 0;
-  for (const WrittenEvent* event : singles) {
+  for (const WrittenEvent* event : standalone) {
     ++count;
     const std::vector<const WrittenEvent*>* itsOverrides = nullptr;
     if (!event->recurrenceId && event->uid) {
@@ -124,7 +126,8 @@ LocalSeconds CalendarBuilder::onClockOf(const ZonedTime& time, const EventTimeZo
 EventLength CalendarBuilder::lengthOf(const WrittenEvent& event, const ZonedTime& start) {
   if (event.start.isDate) {
     if (event.end) {
-      const int days = static_cast<int>((floor<std::chrono::days>(event.end->local) - floor<std::chrono::days>(event.start.local)).count());
+      const int days = static_cast<int>(
+          (floor<std::chrono::days>(event.end->local) - floor<std::chrono::days>(event.start.local)).count());
       if (days < 0) note(event, "ends before it starts; read as one day");
       return capped({std::max(days, 1), seconds(0)});
     }
@@ -140,7 +143,8 @@ EventLength CalendarBuilder::lengthOf(const WrittenEvent& event, const ZonedTime
   }
   if (event.end) {
     const ZonedTime end = event.end->isDate ? ZonedTime{event.end->local, start.zone} : place(*event.end);
-    auto exact = floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
+    auto exact =
+        floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
     if (exact < seconds(0)) {
       note(event, "ends before it starts; read as no length");
       exact = seconds(0);
@@ -159,9 +163,11 @@ EventLength CalendarBuilder::lengthOf(const WrittenEvent& event, const ZonedTime
 
 EventLength CalendarBuilder::periodLength(const WrittenRecurrenceDate& date, const ZonedTime& start,
                                           const WrittenEvent& event) {
-  if (date.duration) return date.duration->negative ? EventLength{} : capped({date.duration->days, date.duration->exact});
+  if (date.duration)
+    return date.duration->negative ? EventLength{} : capped({date.duration->days, date.duration->exact});
   const ZonedTime end = place(*date.end);
-  const auto exact = floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
+  const auto exact =
+      floor<seconds>(zoneOrLocal(end.zone).instantAt(end.local) - zoneOrLocal(start.zone).instantAt(start.local));
   if (exact < seconds(0)) note(event, "has an RDATE period that ends before it starts");
   return capped({0, std::max(exact, seconds(0))});
 }

@@ -75,7 +75,8 @@ void EventIndex::collectFloating(const SingleEvent& event, OccurrenceQuery& quer
   const EventTimeZone& zone = event.start.zone ? *event.start.zone : query.localZone();
   const Instant start = zone.instantAt(event.start.local);
   const Instant end = endOfOccurrence(start, event.start.local, event.length, zone);
-  if (query.overlaps(start, end)) query.add(occurrenceOf(*event.event, start, end, identifierOf(event, query.localZone())));
+  if (query.overlaps(start, end))
+    query.add(occurrenceOf(*event.event, start, end, identifierOf(event, query.localZone())));
 }
 
 }  // namespace CorlaMeetings

@@ -1,6 +1,5 @@
 #include "ICalendar/EventTimeZone.h"
 
-
 namespace CorlaMeetings {
 
 using std::chrono::floor;

@@ -37,8 +37,7 @@ inline std::optional<LocalSeconds> fromIcalTime(const icaltimetype& time) {
                             day(static_cast<unsigned>(time.day))};
   if (time.year < 1 || time.year > 9999 || time.month < 1 || time.day < 1 || !date.ok()) return std::nullopt;
   if (time.is_date) return LocalSeconds(local_days(date));
-  if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
-      time.second > 60) {
+  if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 || time.second > 60) {
     return std::nullopt;
   }
   return LocalSeconds(local_days(date)) + hours(time.hour) + minutes(time.minute) +

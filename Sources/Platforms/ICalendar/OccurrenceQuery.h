@@ -21,9 +21,7 @@ class OccurrenceQuery {
   Instant end() const { return end_; }
 
   // Whether [start, end) meets the window; an event of no length counts where it stands.
-  bool overlaps(Instant start, Instant end) const {
-    return start < end_ && (end > start_ || start >= start_);
-  }
+  bool overlaps(Instant start, Instant end) const { return start < end_ && (end > start_ || start >= start_); }
 
   const EventTimeZone& localZone() {
     if (!localZone_) localZone_ = EventTimeZone::current();

@@ -25,9 +25,10 @@ inline constexpr int kMaxObservances = 1000;
 
 // COUNT rules are walked once at parse time to find their last occurrence; a walk stops
 // after this many occurrences, and all walks of one calendar share a budget of steps (a
-// step being one period of the rule's frequency, which is what libical's loops cost).
+// step being one period of the rule's frequency, which is what libical's loops cost, about
+// two microseconds each).
 inline constexpr int kMaxCountedOccurrences = 5000;
-inline constexpr long kMaxCountingStepsPerCalendar = 2'000'000;
+inline constexpr long kMaxCountingStepsPerCalendar = 250'000;
 
 // A query returns at most this many occurrences of one series, and of all events.
 inline constexpr int kMaxOccurrencesPerSeries = 1000;

@@ -13,13 +13,22 @@ namespace CorlaMeetings {
 
 // The events of one iCalendar text, kept as compact records (not parse trees) so that a
 // query expands only the window it asks for. Immutable once made: safe to share across
-// threads.
+// threads, and to query from several at once.
+//
+// What an occurrence holds: title = SUMMARY, location = LOCATION, notes = DESCRIPTION, URL =
+// URL as written, all valid UTF-8; isAllDay for a DATE start, which then runs from local
+// midnight to local midnight; eventIdentifier = the UID for an event that occurs once, and
+// UID + "/" + the occurrence's original start in UTC (20240131T080000Z) for each occurrence
+// of a series, overrides included; none without a UID. Floating times and dates are read
+// in ICU's default zone at query time. Cancelled events are kept.
 class ParsedCalendar {
  public:
   virtual ~ParsedCalendar() = default;
 
   // Every occurrence overlapping [start, end), one entry per occurrence of a series, with
-  // overrides (RECURRENCE-ID) applied and exceptions removed. In no promised order.
+  // overrides (RECURRENCE-ID) applied and exceptions removed. In no promised order. An
+  // event of no length counts if it starts in the window. At most
+  // ParseLimits::kMaxOccurrencesPerSeries of one series and kMaxOccurrencesPerQuery in all.
   virtual std::vector<std::shared_ptr<const CalendarEvent>> occurrences(Instant start, Instant end) const = 0;
 
   // Events and series kept (an override counts with its series).
@@ -27,7 +36,8 @@ class ParsedCalendar {
 };
 
 struct ParseResult {
-  // Null when the text holds no calendar at all (garbage, a binary file, an empty file).
+  // Null when the text holds no calendar at all, no BEGIN:VCALENDAR line (garbage, a binary
+  // file, an empty file, a bare VEVENT).
   // A calendar whose every event was bad is an empty calendar, not null.
   std::shared_ptr<const ParsedCalendar> calendar;
   // One line per event dropped or cut short, and why: for stderr, never shown in the UI.
@@ -35,10 +45,12 @@ struct ParseResult {
 };
 
 // Parses untrusted text: a bad event costs only itself, never its neighbours, and no input
-// makes this crash, hang or take memory out of proportion to its size.
+// makes this crash, hang or take memory out of proportion to its size (ParseLimits has the
+// bounds). Any thread; libical is used under libicalMutex().
 ParseResult parseCalendar(std::string_view text);
 
-// Several calendars queried as one (a vdir folder: one file per event).
+// Several calendars queried as one (a vdir folder: one file per event). Null entries are
+// skipped; merged calendars may be merged again.
 std::shared_ptr<const ParsedCalendar> mergeCalendars(std::vector<std::shared_ptr<const ParsedCalendar>> calendars);
 
 }  // namespace CorlaMeetings

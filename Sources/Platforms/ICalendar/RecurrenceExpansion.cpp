@@ -18,8 +18,9 @@ using namespace std::chrono;
 
 namespace {
 
-// Room for a clock change between the window's wall-clock bounds and the occurrences.
-constexpr days kSlack{1};
+// Room for a clock change between the window's wall-clock bounds and the occurrences
+// (the largest shifts in use are two hours).
+constexpr hours kSlack{3};
 
 struct Candidate {
   LocalSeconds start;
@@ -42,7 +43,7 @@ void ruleStarts(const SeriesRule& rule, LocalSeconds seriesStart, LocalSeconds l
   LocalSeconds start = seriesStart;
   const bool fixedPeriods = rule.frequency != Frequency::Monthly && rule.frequency != Frequency::Yearly;
   const seconds step(std::lcm((frequencyPeriod(rule.frequency) * rule.interval).count(), seconds(days(1)).count()));
-  if (fixedPeriods && low - seriesStart > 2 * step) start += ((low - seriesStart) / step - 1) * step;
+  if (fixedPeriods && low > seriesStart + step) start += ((low - seriesStart) / step) * step;
 
   std::lock_guard<std::mutex> lock(libicalMutex());
   icalrecurrencetype parsed = icalrecurrencetype_from_string(rule.text.c_str());
@@ -54,8 +55,8 @@ void ruleStarts(const SeriesRule& rule, LocalSeconds seriesStart, LocalSeconds l
   if (parsed.rscale) std::free(parsed.rscale);
   if (!iterator) return;
   if (!fixedPeriods && low > seriesStart) icalrecur_iterator_set_start(iterator.get(), toIcalTime(low));
-  // Starts before `low` come from the two periods after the moved DTSTART: a few, but with
-  // a cap all the same.
+  // Starts before `low` come from the period after the moved DTSTART: a few, but with a
+  // cap all the same.
   const int maxSteps = limit + 20000;
   for (int taken = 0, steps = 0; taken < limit && steps < maxSteps; ++steps) {
     const auto next = fromIcalTime(icalrecur_iterator_next(iterator.get()));

@@ -93,8 +93,7 @@ DayFilter dayFilterOf(const icalrecurrencetype& rule, Frequency frequency, Local
   // What libical (and the standard) take from DTSTART when the rule leaves it open.
   const local_days startDay = floor<days>(start);
   const year_month_day date(startDay);
-  const bool daysGiven =
-      has(rule.by_month_day) || has(rule.by_day) || has(rule.by_year_day) || has(rule.by_week_no);
+  const bool daysGiven = has(rule.by_month_day) || has(rule.by_day) || has(rule.by_year_day) || has(rule.by_week_no);
   if ((frequency == Frequency::Monthly || frequency == Frequency::Yearly) && !daysGiven) {
     filter.monthDays = 1u << static_cast<unsigned>(date.day());
   }

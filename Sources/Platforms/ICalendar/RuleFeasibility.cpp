@@ -162,12 +162,9 @@ bool yearlyCanOccur(const icalrecurrencetype& rule, month startMonth, day startD
 
 bool canEverOccur(const icalrecurrencetype& rule, month startMonth, day startDay) {
   switch (rule.freq) {
-    case ICAL_MONTHLY_RECURRENCE:
-      return monthlyCanOccur(rule, startDay);
-    case ICAL_YEARLY_RECURRENCE:
-      return yearlyCanOccur(rule, startMonth, startDay);
-    default:
-      return true;
+    case ICAL_MONTHLY_RECURRENCE: return monthlyCanOccur(rule, startDay);
+    case ICAL_YEARLY_RECURRENCE: return yearlyCanOccur(rule, startMonth, startDay);
+    default: return true;
   }
 }
 

@@ -116,7 +116,8 @@ std::string definitionProblem(std::string_view text) {
         hasStart = hasOffsetTo = hasOffsetFrom = false;
       }
     } else if (name == "END") {
-      if (depth-- == 2 && !(hasStart && hasOffsetTo && hasOffsetFrom)) return "an observance lacks DTSTART or an offset";
+      if (depth-- == 2 && !(hasStart && hasOffsetTo && hasOffsetFrom))
+        return "an observance lacks DTSTART or an offset";
     } else if (depth == 2) {
       if (name == "DTSTART") hasStart = true;
       if (name == "TZOFFSETTO" || name == "TZOFFSETFROM") {

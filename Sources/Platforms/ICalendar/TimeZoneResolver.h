@@ -31,7 +31,7 @@ class TimeZoneResolver {
  private:
   std::unique_ptr<icu::TimeZone> fromDefinition(const std::string& name);
 
-  std::map<std::string, std::string> definitions_;  // VTIMEZONE texts by TZID
+  std::map<std::string, std::string> definitions_;                        // VTIMEZONE texts by TZID
   std::map<std::string, std::shared_ptr<const EventTimeZone>> resolved_;  // null: unknown
   std::vector<std::string> problems_;
 };

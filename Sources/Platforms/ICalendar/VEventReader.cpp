@@ -36,12 +36,9 @@ std::optional<WrittenTime> timeOf(icalproperty* property) {
   const icalvalue* value = icalproperty_get_value(property);
   if (!value) return std::nullopt;
   switch (icalvalue_isa(value)) {
-    case ICAL_DATETIME_VALUE:
-      return writtenTime(icalvalue_get_datetime(value), tzidOf(property));
-    case ICAL_DATE_VALUE:
-      return writtenTime(icalvalue_get_date(value), tzidOf(property));
-    default:
-      return std::nullopt;
+    case ICAL_DATETIME_VALUE: return writtenTime(icalvalue_get_datetime(value), tzidOf(property));
+    case ICAL_DATE_VALUE: return writtenTime(icalvalue_get_date(value), tzidOf(property));
+    default: return std::nullopt;
   }
 }
 
@@ -65,9 +62,7 @@ std::optional<WrittenRecurrenceDate> recurrenceDateOf(icalproperty* property) {
     case ICAL_DATE_VALUE:
       if (auto start = timeOf(property)) return WrittenRecurrenceDate{*start, std::nullopt, std::nullopt};
       return std::nullopt;
-    case ICAL_PERIOD_VALUE:
-      period = icalvalue_get_period(value);
-      break;
+    case ICAL_PERIOD_VALUE: period = icalvalue_get_period(value); break;
     case ICAL_DATETIMEPERIOD_VALUE: {
       const icaldatetimeperiodtype both = icalvalue_get_datetimeperiod(value);
       if (!icaltime_is_null_time(both.time)) {
@@ -77,8 +72,7 @@ std::optional<WrittenRecurrenceDate> recurrenceDateOf(icalproperty* property) {
       period = both.period;
       break;
     }
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
   const auto start = writtenTime(period.start, tzid);
   if (!start) return std::nullopt;
@@ -128,7 +122,8 @@ void readProperty(icalproperty* property, WrittenEvent& event, bool& hasStart, s
       break;
     case ICAL_DURATION_PROPERTY:
       if (const icalvalue* value = icalproperty_get_value(property); value && !event.duration) {
-        if (icalvalue_isa(value) == ICAL_DURATION_VALUE) event.duration = writtenDuration(icalvalue_get_duration(value));
+        if (icalvalue_isa(value) == ICAL_DURATION_VALUE)
+          event.duration = writtenDuration(icalvalue_get_duration(value));
       }
       break;
     case ICAL_EXDATE_PROPERTY:
@@ -145,8 +140,7 @@ void readProperty(icalproperty* property, WrittenEvent& event, bool& hasStart, s
         notes.push_back("an unreadable RDATE dropped");
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

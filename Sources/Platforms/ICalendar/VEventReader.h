@@ -11,7 +11,7 @@ namespace CorlaMeetings {
 
 struct EventReading {
   std::variant<WrittenEvent, std::string> event;  // or why the block is no usable event
-  std::vector<std::string> notes;                // parts of a kept event that were dropped
+  std::vector<std::string> notes;                 // parts of a kept event that were dropped
 };
 
 // Reads one VEVENT block with libical's parser, taking libicalMutex() for it, and copies out

@@ -1,5 +1,7 @@
 #include "Qt/IniPreferences.h"
 
+#include "Qt/XdgDirectories.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,9 +67,7 @@ bool isWritableKey(const std::string& key) {
 }  // namespace
 
 QString IniPreferences::defaultPath() {
-  QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (configHome.isEmpty() || QDir::isRelativePath(configHome)) configHome = QDir::homePath() + "/.config";
-  return configHome + "/velto/velto.ini";
+  return xdgConfigHome() + "/velto/velto.ini";
 }
 
 IniPreferences::IniPreferences(QString path, Mode mode) : path_(std::move(path)), mode_(mode) { load(); }

@@ -82,8 +82,7 @@ TEST(ParsedCalendarBadInput, TruncatedTailCostsOnlyTheLastEvent) {
 
 TEST(ParsedCalendarBadInput, BadLinesCostOnlyTheirEvent) {
   const std::string text = calendarWith(
-      goodEvent("Before", 4) +
-      event("UID:x\nSUMMARY:No start\nDTSTART:garbage\nTHIS IS NOT A PROPERTY LINE") +
+      goodEvent("Before", 4) + event("UID:x\nSUMMARY:No start\nDTSTART:garbage\nTHIS IS NOT A PROPERTY LINE") +
       event("UID:y\nSUMMARY:Broken rule\nDTSTART:20240305T090000Z\nRRULE:FREQ=SOMETIMES\n:\n;;;") +
       "BEGIN:VEVENT\nUID:z\nSUMMARY:Unclosed\nDTSTART:20240305T100000Z\n" +  // its END is missing
       goodEvent("After", 6));
@@ -100,8 +99,8 @@ TEST(ParsedCalendarBadInput, HugeLineIsCutQuickly) {
   // Eight megabytes of description, folded as producers fold it.
   std::string description = "DESCRIPTION:https://zoom.us/j/1 ";
   while (description.size() < (8u << 20)) description += "\n " + std::string(74, 'x');
-  const std::string text = calendarWith(goodEvent("Before", 4) +
-                                        event("UID:h\nSUMMARY:Huge\nDTSTART:20240305T090000Z\n" + description));
+  const std::string text =
+      calendarWith(goodEvent("Before", 4) + event("UID:h\nSUMMARY:Huge\nDTSTART:20240305T090000Z\n" + description));
   const auto start = Clock::now();
   const ParseResult result = parseCalendar(text);
   EXPECT_LT(Clock::now() - start, kFast);
@@ -135,8 +134,9 @@ TEST(ParsedCalendarBadInput, CalendarWithoutGoodEventsIsEmpty) {
 }
 
 TEST(ParsedCalendarBadInput, AnyLineEndAndCaseIsRead) {
-  std::string text = "begin:vcalendar\rBEGIN:VEvent\rUID:cr\rSummary:Old Mac\rDTSTART:20240305T090000Z\r"
-                     "end:vevent\rEND:VCALENDAR\r";
+  std::string text =
+      "begin:vcalendar\rBEGIN:VEvent\rUID:cr\rSummary:Old Mac\rDTSTART:20240305T090000Z\r"
+      "end:vevent\rEND:VCALENDAR\r";
   const auto calendar = parsed(text);
   EXPECT_THAT(titlesIn(*calendar, utcTime(2024, 3, 5), utcTime(2024, 3, 6)), ElementsAre("Old Mac"));
 }

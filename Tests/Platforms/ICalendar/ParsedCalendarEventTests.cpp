@@ -16,11 +16,11 @@ std::shared_ptr<const CalendarEvent> only(const std::string& text, Instant from,
 }
 
 TEST(ParsedCalendarEvents, PropertiesBecomeTheEventsTexts) {
-  const auto occurrence = only(calendarWith(event(
-                              "UID:team-sync@example.com\nSUMMARY:Team sync\\, weekly\n"
+  const auto occurrence =
+      only(calendarWith(event("UID:team-sync@example.com\nSUMMARY:Team sync\\, weekly\n"
                               "LOCATION:Room 4\\; 2nd floor\nDESCRIPTION:Join:\\nhttps://zoom.us/j/123\n"
                               "URL:https://example.com/a?b=c\\,d\nDTSTART:20240115T090000Z\nDTEND:20240115T093000Z")),
-                          utcTime(2024, 1, 15), utcTime(2024, 1, 16));
+           utcTime(2024, 1, 15), utcTime(2024, 1, 16));
   EXPECT_EQ(occurrence->eventIdentifier, "team-sync@example.com");
   EXPECT_EQ(occurrence->title, "Team sync, weekly");
   EXPECT_EQ(occurrence->location, "Room 4; 2nd floor");
@@ -30,7 +30,8 @@ TEST(ParsedCalendarEvents, PropertiesBecomeTheEventsTexts) {
 }
 
 TEST(ParsedCalendarEvents, AbsentPropertiesStayAbsent) {
-  const auto occurrence = only(calendarWith(event("DTSTART:20240115T090000Z")), utcTime(2024, 1, 15), utcTime(2024, 1, 16));
+  const auto occurrence =
+      only(calendarWith(event("DTSTART:20240115T090000Z")), utcTime(2024, 1, 15), utcTime(2024, 1, 16));
   EXPECT_EQ(occurrence->eventIdentifier, std::nullopt);
   EXPECT_EQ(occurrence->title, std::nullopt);
   EXPECT_EQ(occurrence->location, std::nullopt);
@@ -39,15 +40,16 @@ TEST(ParsedCalendarEvents, AbsentPropertiesStayAbsent) {
 }
 
 TEST(ParsedCalendarEvents, InvalidUtf8IsReplaced) {
-  const auto occurrence = only(calendarWith(event("UID:u\nSUMMARY:Caf\xE9 \xF0\x9F\x98\x80 ok\nDTSTART:20240115T090000Z")),
-                          utcTime(2024, 1, 15), utcTime(2024, 1, 16));
+  const auto occurrence =
+      only(calendarWith(event("UID:u\nSUMMARY:Caf\xE9 \xF0\x9F\x98\x80 ok\nDTSTART:20240115T090000Z")),
+           utcTime(2024, 1, 15), utcTime(2024, 1, 16));
   EXPECT_EQ(occurrence->title, "Caf\xEF\xBF\xBD \xF0\x9F\x98\x80 ok");
 }
 
 TEST(ParsedCalendarEvents, CancelledEventsAreKept) {
   const auto occurrence = only(calendarWith(event("UID:c\nSUMMARY:Cancelled: Review\nSTATUS:CANCELLED\n"
-                                             "DTSTART:20240115T090000Z")),
-                          utcTime(2024, 1, 15), utcTime(2024, 1, 16));
+                                                  "DTSTART:20240115T090000Z")),
+                               utcTime(2024, 1, 15), utcTime(2024, 1, 16));
   EXPECT_EQ(occurrence->title, "Cancelled: Review");
 }
 
@@ -63,11 +65,11 @@ TEST(ParsedCalendarEvents, LengthComesFromDtendDurationOrTheDefault) {
        berlin(2024, 3, 5, 11, 30), false},
       {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDTEND;TZID=America/New_York:20240305T060000",
        berlin(2024, 3, 5, 10), berlin(2024, 3, 5, 12), false},
-      {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDURATION:PT45M", berlin(2024, 3, 5, 10),
-       berlin(2024, 3, 5, 10, 45), false},
+      {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDURATION:PT45M", berlin(2024, 3, 5, 10), berlin(2024, 3, 5, 10, 45),
+       false},
       // A nominal day keeps the wall-clock time across the change to summer time.
-      {"DTSTART;TZID=Europe/Berlin:20240330T100000\nDURATION:P1DT2H", berlin(2024, 3, 30, 10),
-       berlin(2024, 3, 31, 12), false},
+      {"DTSTART;TZID=Europe/Berlin:20240330T100000\nDURATION:P1DT2H", berlin(2024, 3, 30, 10), berlin(2024, 3, 31, 12),
+       false},
       {"DTSTART;TZID=Europe/Berlin:20240305T100000", berlin(2024, 3, 5, 10), berlin(2024, 3, 5, 10), false},
       {"DTSTART;VALUE=DATE:20240305", berlin(2024, 3, 5), berlin(2024, 3, 6), true},
       {"DTSTART;VALUE=DATE:20240305\nDTEND;VALUE=DATE:20240308", berlin(2024, 3, 5), berlin(2024, 3, 8), true},
@@ -75,13 +77,13 @@ TEST(ParsedCalendarEvents, LengthComesFromDtendDurationOrTheDefault) {
       // The all-day day of the clock change is 23 hours long and ends at local midnight.
       {"DTSTART;VALUE=DATE:20240331\nDTEND;VALUE=DATE:20240401", berlin(2024, 3, 31), berlin(2024, 4, 1), true},
       // Ending before it starts: no length.
-      {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDTEND;TZID=Europe/Berlin:20240305T090000",
-       berlin(2024, 3, 5, 10), berlin(2024, 3, 5, 10), false},
+      {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDTEND;TZID=Europe/Berlin:20240305T090000", berlin(2024, 3, 5, 10),
+       berlin(2024, 3, 5, 10), false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.properties);
-    const auto seen = seenIn(calendarWith(event(std::string("UID:l\nSUMMARY:L\n") + c.properties)),
-                             berlin(2024, 3, 1), berlin(2024, 4, 5));
+    const auto seen = seenIn(calendarWith(event(std::string("UID:l\nSUMMARY:L\n") + c.properties)), berlin(2024, 3, 1),
+                             berlin(2024, 4, 5));
     EXPECT_THAT(seen, ElementsAre(Seen{"L", c.start, c.end, c.allDay}));
   }
 }
@@ -103,13 +105,13 @@ TEST(ParsedCalendarEvents, IdentifierIsTheUidOrThatOfTheOccurrence) {
 }
 
 TEST(ParsedCalendarEvents, WindowHoldsWhatOverlapsIt) {
-  const auto calendar = parsed(calendarWith(
-      event("UID:1\nSUMMARY:Ends at the start\nDTSTART:20240115T080000Z\nDTEND:20240115T090000Z") +
-      event("UID:2\nSUMMARY:Starts at the end\nDTSTART:20240115T100000Z\nDTEND:20240115T110000Z") +
-      event("UID:3\nSUMMARY:Overnight\nDTSTART:20240114T220000Z\nDTEND:20240115T093000Z") +
-      event("UID:4\nSUMMARY:Around\nDTSTART:20240101T000000Z\nDTEND:20240201T000000Z") +
-      event("UID:5\nSUMMARY:Instant at the start\nDTSTART:20240115T090000Z") +
-      event("UID:6\nSUMMARY:Instant at the end\nDTSTART:20240115T100000Z")));
+  const auto calendar =
+      parsed(calendarWith(event("UID:1\nSUMMARY:Ends at the start\nDTSTART:20240115T080000Z\nDTEND:20240115T090000Z") +
+                          event("UID:2\nSUMMARY:Starts at the end\nDTSTART:20240115T100000Z\nDTEND:20240115T110000Z") +
+                          event("UID:3\nSUMMARY:Overnight\nDTSTART:20240114T220000Z\nDTEND:20240115T093000Z") +
+                          event("UID:4\nSUMMARY:Around\nDTSTART:20240101T000000Z\nDTEND:20240201T000000Z") +
+                          event("UID:5\nSUMMARY:Instant at the start\nDTSTART:20240115T090000Z") +
+                          event("UID:6\nSUMMARY:Instant at the end\nDTSTART:20240115T100000Z")));
   std::vector<std::string> titles;
   for (const auto& seen : seenIn(*calendar, utcTime(2024, 1, 15, 9), utcTime(2024, 1, 15, 10))) {
     titles.push_back(seen.title);

@@ -21,9 +21,9 @@ std::vector<Instant> startsIn(const std::string& text, Instant from, Instant to)
 
 TEST(ParsedCalendarRecurrence, DailyMeetingKeepsItsWallClockTimeAcrossSpringForward) {
   // Berlin moves to summer time on Sunday 31 March 2024.
-  const std::string text = calendarWith(event(
-      "UID:standup\nSUMMARY:Standup\nDTSTART;TZID=Europe/Berlin:20240328T090000\n"
-      "DTEND;TZID=Europe/Berlin:20240328T091500\nRRULE:FREQ=DAILY"));
+  const std::string text =
+      calendarWith(event("UID:standup\nSUMMARY:Standup\nDTSTART;TZID=Europe/Berlin:20240328T090000\n"
+                         "DTEND;TZID=Europe/Berlin:20240328T091500\nRRULE:FREQ=DAILY"));
   const auto seen = seenIn(text, berlin(2024, 3, 30), berlin(2024, 4, 2));
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[0].start, berlin(2024, 3, 30, 9));
@@ -36,9 +36,9 @@ TEST(ParsedCalendarRecurrence, DailyMeetingKeepsItsWallClockTimeAcrossSpringForw
 }
 
 TEST(ParsedCalendarRecurrence, WeeklyRuleGivesEachListedWeekday) {
-  const std::string text = calendarWith(event(
-      "UID:w\nSUMMARY:Sync\nDTSTART;TZID=Europe/Berlin:20240108T100000\nDURATION:PT30M\n"
-      "RRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR"));
+  const std::string text =
+      calendarWith(event("UID:w\nSUMMARY:Sync\nDTSTART;TZID=Europe/Berlin:20240108T100000\nDURATION:PT30M\n"
+                         "RRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR"));
   EXPECT_THAT(startsIn(text, berlin(2024, 1, 15), berlin(2024, 1, 22)),
               ElementsAre(berlin(2024, 1, 15, 10), berlin(2024, 1, 17, 10), berlin(2024, 1, 19, 10)));
 }
@@ -46,28 +46,28 @@ TEST(ParsedCalendarRecurrence, WeeklyRuleGivesEachListedWeekday) {
 TEST(ParsedCalendarRecurrence, FortnightlySeriesFromYearsAgoKeepsItsWeeks) {
   // 6 January 2015 and 2 January 2024 are 469 weeks apart, an odd number: the series meets
   // on 9 January 2024, not on the 2nd.
-  const std::string text = calendarWith(event(
-      "UID:f\nSUMMARY:Retro\nDTSTART;TZID=Europe/Berlin:20150106T140000\nDURATION:PT1H\n"
-      "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU"));
+  const std::string text =
+      calendarWith(event("UID:f\nSUMMARY:Retro\nDTSTART;TZID=Europe/Berlin:20150106T140000\nDURATION:PT1H\n"
+                         "RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU"));
   EXPECT_THAT(startsIn(text, berlin(2024, 1, 1), berlin(2024, 1, 15)), ElementsAre(berlin(2024, 1, 9, 14)));
 }
 
 TEST(ParsedCalendarRecurrence, ExceptionDatesRemoveOccurrencesInAnyForm) {
-  const std::string text = calendarWith(event(
-      "UID:x\nSUMMARY:Daily\nDTSTART;TZID=Europe/Berlin:20240304T090000\nDURATION:PT15M\nRRULE:FREQ=DAILY\n"
-      "EXDATE;TZID=Europe/Berlin:20240305T090000\n"
-      "EXDATE:20240306T080000Z\n"  // the same instant, written in UTC
-      "EXDATE;VALUE=DATE:20240307"));  // a whole day of a timed series
+  const std::string text = calendarWith(
+      event("UID:x\nSUMMARY:Daily\nDTSTART;TZID=Europe/Berlin:20240304T090000\nDURATION:PT15M\nRRULE:FREQ=DAILY\n"
+            "EXDATE;TZID=Europe/Berlin:20240305T090000\n"
+            "EXDATE:20240306T080000Z\n"      // the same instant, written in UTC
+            "EXDATE;VALUE=DATE:20240307"));  // a whole day of a timed series
   EXPECT_THAT(startsIn(text, berlin(2024, 3, 4), berlin(2024, 3, 9)),
               ElementsAre(berlin(2024, 3, 4, 9), berlin(2024, 3, 8, 9)));
 }
 
 TEST(ParsedCalendarRecurrence, RecurrenceDatesAddOccurrencesWithTheirOwnPeriods) {
-  const std::string text = calendarWith(event(
-      "UID:r\nSUMMARY:Review\nDTSTART;TZID=Europe/Berlin:20240304T090000\nDURATION:PT1H\n"
-      "RRULE:FREQ=WEEKLY;COUNT=2\n"
-      "RDATE;TZID=Europe/Berlin:20240306T150000,20240311T090000\n"  // the second repeats the rule's
-      "RDATE;VALUE=PERIOD:20240307T120000Z/PT2H"));
+  const std::string text =
+      calendarWith(event("UID:r\nSUMMARY:Review\nDTSTART;TZID=Europe/Berlin:20240304T090000\nDURATION:PT1H\n"
+                         "RRULE:FREQ=WEEKLY;COUNT=2\n"
+                         "RDATE;TZID=Europe/Berlin:20240306T150000,20240311T090000\n"  // the second repeats the rule's
+                         "RDATE;VALUE=PERIOD:20240307T120000Z/PT2H"));
   const auto seen = seenIn(text, berlin(2024, 3, 1), berlin(2024, 3, 20));
   ASSERT_EQ(seen.size(), 4u);
   EXPECT_EQ(seen[0].start, berlin(2024, 3, 4, 9));
@@ -121,10 +121,10 @@ TEST(ParsedCalendarRecurrence, OverrideKeepsTheIdentityOfTheOccurrenceItReplaces
 }
 
 TEST(ParsedCalendarRecurrence, OverrideForAllFutureOccurrencesChangesOnlyItsOwn) {
-  const std::string text = calendarWith(
-      event("UID:t\nSUMMARY:Old\nDTSTART;TZID=Europe/Berlin:20240304T090000\nRRULE:FREQ=DAILY;COUNT=4") +
-      event("UID:t\nRECURRENCE-ID;RANGE=THISANDFUTURE;TZID=Europe/Berlin:20240305T090000\nSUMMARY:New\n"
-            "DTSTART;TZID=Europe/Berlin:20240305T100000"));
+  const std::string text =
+      calendarWith(event("UID:t\nSUMMARY:Old\nDTSTART;TZID=Europe/Berlin:20240304T090000\nRRULE:FREQ=DAILY;COUNT=4") +
+                   event("UID:t\nRECURRENCE-ID;RANGE=THISANDFUTURE;TZID=Europe/Berlin:20240305T090000\nSUMMARY:New\n"
+                         "DTSTART;TZID=Europe/Berlin:20240305T100000"));
   EXPECT_THAT(seenIn(text, berlin(2024, 3, 4), berlin(2024, 3, 10)),
               ElementsAre(Seen{"Old", berlin(2024, 3, 4, 9), berlin(2024, 3, 4, 9)},
                           Seen{"New", berlin(2024, 3, 5, 10), berlin(2024, 3, 5, 10)},
@@ -133,8 +133,8 @@ TEST(ParsedCalendarRecurrence, OverrideForAllFutureOccurrencesChangesOnlyItsOwn)
 }
 
 TEST(ParsedCalendarRecurrence, OverrideWithoutItsSeriesStillShows) {
-  const std::string text = calendarWith(event(
-      "UID:o\nRECURRENCE-ID:20240305T080000Z\nSUMMARY:Lonely\nDTSTART:20240305T100000Z\nDTEND:20240305T110000Z"));
+  const std::string text = calendarWith(
+      event("UID:o\nRECURRENCE-ID:20240305T080000Z\nSUMMARY:Lonely\nDTSTART:20240305T100000Z\nDTEND:20240305T110000Z"));
   const auto calendar = parsed(text);
   const auto seen = seenIn(*calendar, berlin(2024, 3, 5), berlin(2024, 3, 6));
   ASSERT_EQ(seen.size(), 1u);
@@ -144,17 +144,17 @@ TEST(ParsedCalendarRecurrence, OverrideWithoutItsSeriesStillShows) {
 }
 
 TEST(ParsedCalendarRecurrence, CountLimitsTheSeriesAndExceptionsStillCount) {
-  const std::string text = calendarWith(event(
-      "UID:c\nSUMMARY:Course\nDTSTART;TZID=Europe/Berlin:20240304T090000\nRRULE:FREQ=DAILY;COUNT=3\n"
-      "EXDATE;TZID=Europe/Berlin:20240305T090000"));
+  const std::string text =
+      calendarWith(event("UID:c\nSUMMARY:Course\nDTSTART;TZID=Europe/Berlin:20240304T090000\nRRULE:FREQ=DAILY;COUNT=3\n"
+                         "EXDATE;TZID=Europe/Berlin:20240305T090000"));
   EXPECT_THAT(startsIn(text, berlin(2024, 3, 1), berlin(2024, 4, 1)),
               ElementsAre(berlin(2024, 3, 4, 9), berlin(2024, 3, 6, 9)));
 }
 
 TEST(ParsedCalendarRecurrence, LongCountedSeriesEndsOnItsLastOccurrence) {
   // 4000 days from 1 January 2014: the last is 13 December 2024 (1 January + 3999 days).
-  const std::string text = calendarWith(event(
-      "UID:l\nSUMMARY:Pill\nDTSTART;TZID=Europe/Berlin:20140101T080000\nRRULE:FREQ=DAILY;COUNT=4000"));
+  const std::string text = calendarWith(
+      event("UID:l\nSUMMARY:Pill\nDTSTART;TZID=Europe/Berlin:20140101T080000\nRRULE:FREQ=DAILY;COUNT=4000"));
   EXPECT_THAT(startsIn(text, berlin(2024, 12, 11), berlin(2024, 12, 16)),
               ElementsAre(berlin(2024, 12, 11, 8), berlin(2024, 12, 12, 8), berlin(2024, 12, 13, 8)));
 }
@@ -170,7 +170,8 @@ TEST(ParsedCalendarRecurrence, UntilIsInclusiveInEveryForm) {
     SCOPED_TRACE(c.until);
     const std::string text = calendarWith(event(std::string("UID:u\nSUMMARY:Weekly\n") +
                                                 "DTSTART;TZID=Europe/Berlin:20240304T090000\n"
-                                                "RRULE:FREQ=WEEKLY;UNTIL=" + c.until));
+                                                "RRULE:FREQ=WEEKLY;UNTIL=" +
+                                                c.until));
     const auto starts = startsIn(text, berlin(2024, 3, 1), berlin(2024, 4, 30));
     ASSERT_FALSE(starts.empty());
     EXPECT_EQ(starts.back(), berlin(2024, 3, c.lastDay, 9));
@@ -178,24 +179,24 @@ TEST(ParsedCalendarRecurrence, UntilIsInclusiveInEveryForm) {
 }
 
 TEST(ParsedCalendarRecurrence, SeveralRulesGiveTheUnionOfTheirDates) {
-  const std::string text = calendarWith(event(
-      "UID:m\nSUMMARY:Gym\nDTSTART;TZID=Europe/Berlin:20240101T180000\n"
-      "RRULE:FREQ=WEEKLY;BYDAY=MO\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH"));
+  const std::string text =
+      calendarWith(event("UID:m\nSUMMARY:Gym\nDTSTART;TZID=Europe/Berlin:20240101T180000\n"
+                         "RRULE:FREQ=WEEKLY;BYDAY=MO\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH"));
   EXPECT_THAT(startsIn(text, berlin(2024, 1, 8), berlin(2024, 1, 15)),
               ElementsAre(berlin(2024, 1, 8, 18), berlin(2024, 1, 11, 18)));
 }
 
 TEST(ParsedCalendarRecurrence, MonthlyLastWeekdayFollowsTheSetPosition) {
-  const std::string text = calendarWith(event(
-      "UID:p\nSUMMARY:Payroll\nDTSTART;TZID=Europe/Berlin:20240131T120000\n"
-      "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1"));
+  const std::string text =
+      calendarWith(event("UID:p\nSUMMARY:Payroll\nDTSTART;TZID=Europe/Berlin:20240131T120000\n"
+                         "RRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1"));
   EXPECT_THAT(startsIn(text, berlin(2024, 2, 1), berlin(2024, 5, 1)),
               ElementsAre(berlin(2024, 2, 29, 12), berlin(2024, 3, 29, 12), berlin(2024, 4, 30, 12)));
 }
 
 TEST(ParsedCalendarRecurrence, YearlyAllDayEventRecursAtLocalMidnight) {
-  const std::string text = calendarWith(event(
-      "UID:b\nSUMMARY:Birthday\nDTSTART;VALUE=DATE:19900310\nDTEND;VALUE=DATE:19900311\nRRULE:FREQ=YEARLY"));
+  const std::string text = calendarWith(
+      event("UID:b\nSUMMARY:Birthday\nDTSTART;VALUE=DATE:19900310\nDTEND;VALUE=DATE:19900311\nRRULE:FREQ=YEARLY"));
   const auto seen = seenIn(text, berlin(2024, 3, 1), berlin(2024, 4, 1));
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0], (Seen{"Birthday", berlin(2024, 3, 10), berlin(2024, 3, 11), true}));
@@ -235,8 +236,7 @@ TEST(ParsedCalendarRecurrence, WindowExpansionMatchesWalkingTheWholeSeries) {
   for (const char* rule : rules) {
     SCOPED_TRACE(rule);
     const std::string fullRule = std::string(rule) + ";UNTIL=20240601T000000";
-    const std::string text =
-        calendarWith(event("UID:d\nSUMMARY:D\nDTSTART:20230103T093000\nRRULE:" + fullRule));
+    const std::string text = calendarWith(event("UID:d\nSUMMARY:D\nDTSTART:20230103T093000\nRRULE:" + fullRule));
     const auto whole = wholeSeries(fullRule.c_str(), "20230103T093000");
     ASSERT_FALSE(whole.empty());
     for (Instant from = berlin(2023, 2, 11); from < berlin(2024, 5, 1); from = from + std::chrono::days(37)) {

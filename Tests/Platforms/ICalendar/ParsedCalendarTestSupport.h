@@ -89,9 +89,8 @@ inline std::vector<Seen> seenIn(const ParsedCalendar& calendar, Instant start, I
     seen.push_back({occurrence->title.value_or("<none>"), occurrence->startDate, occurrence->endDate,
                     occurrence->isAllDay, occurrence->eventIdentifier});
   }
-  std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) {
-    return a.start != b.start ? a.start < b.start : a.title < b.title;
-  });
+  std::sort(seen.begin(), seen.end(),
+            [](const Seen& a, const Seen& b) { return a.start != b.start ? a.start < b.start : a.title < b.title; });
   return seen;
 }
 
@@ -114,6 +113,8 @@ inline std::string fileText(const std::string& path) {
   return text.str();
 }
 
-inline std::string fixture(const std::string& name) { return fileText(std::string(VELTO_FIXTURES_DIR) + "/ics/" + name); }
+inline std::string fixture(const std::string& name) {
+  return fileText(std::string(VELTO_FIXTURES_DIR) + "/ics/" + name);
+}
 
 }  // namespace CorlaMeetings::Testing

@@ -114,23 +114,23 @@ TEST(ParsedCalendarTimeZones, FloatingTimesAndDatesFollowTheZoneAtQueryTime) {
 TEST(ParsedCalendarTimeZones, SkippedWallClockTimeMeansTheTimeAfterTheGap) {
   // 02:30 does not exist in Berlin on 31 March 2024: it is read with the offset before
   // the change, which is 03:30 summer time.
-  EXPECT_THAT(startsIn(*parsed(meetingAt(";TZID=Europe/Berlin:20240331T023000")), utcTime(2024, 3, 30),
-                       utcTime(2024, 4, 1)),
-              ElementsAre(utcTime(2024, 3, 31, 1, 30)));
+  EXPECT_THAT(
+      startsIn(*parsed(meetingAt(";TZID=Europe/Berlin:20240331T023000")), utcTime(2024, 3, 30), utcTime(2024, 4, 1)),
+      ElementsAre(utcTime(2024, 3, 31, 1, 30)));
 }
 
 TEST(ParsedCalendarTimeZones, RepeatedWallClockTimeMeansItsFirstPassing) {
   // 02:30 comes twice in Berlin on 27 October 2024, first in summer time (00:30 UTC).
-  EXPECT_THAT(startsIn(*parsed(meetingAt(";TZID=Europe/Berlin:20241027T023000")), utcTime(2024, 10, 26),
-                       utcTime(2024, 10, 28)),
-              ElementsAre(utcTime(2024, 10, 27, 0, 30)));
+  EXPECT_THAT(
+      startsIn(*parsed(meetingAt(";TZID=Europe/Berlin:20241027T023000")), utcTime(2024, 10, 26), utcTime(2024, 10, 28)),
+      ElementsAre(utcTime(2024, 10, 27, 0, 30)));
 }
 
 TEST(ParsedCalendarTimeZones, SeriesInAnotherZoneFollowsThatZonesClockChanges) {
   // New York changes on 10 March 2024, Berlin on the 31st: a 09:00 New York meeting is
   // 15:00 Berlin, then 14:00 in between, then 15:00 again.
-  const auto calendar = parsed(calendarWith(event(
-      "UID:ny\nSUMMARY:NY\nDTSTART;TZID=America/New_York:20240301T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO")));
+  const auto calendar = parsed(calendarWith(
+      event("UID:ny\nSUMMARY:NY\nDTSTART;TZID=America/New_York:20240301T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO")));
   EXPECT_THAT(startsIn(*calendar, berlin(2024, 3, 4), berlin(2024, 4, 2)),
               ElementsAre(berlin(2024, 3, 4, 15), berlin(2024, 3, 11, 14), berlin(2024, 3, 18, 14),
                           berlin(2024, 3, 25, 14), berlin(2024, 4, 1, 15)));

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "ui/Menu.h"
+
+class QMenu;
+
+namespace CorlaMeetings {
+
+class PopupMenu;
+
+// Shows a Menu as a Qt popup and keeps it current. The popup's entries mirror the items, in
+// order:
+//   view           the view tree's widgets (see ViewWidget.h), at the tree's own size
+//   sectionTitle   a row drawn like an entry, in the title's attributes; never chosen
+//   more           a disabled entry with the plain title
+//   command        an entry that runs the item's action, with its key equivalent in
+//                  upper case at the right; typing that letter while open chooses it
+//   separator      a separator
+// The popup is rebuilt whole after the model changes, once per burst of changes (the model
+// reports each item it adds), also while it is open: it stays open where it is and its
+// entries are replaced. A change of theme rebuilds it too, in the new colours.
+//
+// Main thread, with a QApplication. The renderer takes the menu's change observer.
+class MenuRenderer : public QObject {
+  Q_OBJECT
+
+ public:
+  // Renders `menu` at once.
+  explicit MenuRenderer(std::shared_ptr<Menu> menu, QObject* parent = nullptr);
+  ~MenuRenderer() override;
+
+  // What to pop up, or hand to a tray icon; owned by the renderer.
+  QMenu* popup() const;
+
+ signals:
+  // After every rebuild of the popup's entries.
+  void rendered();
+
+ private:
+  void scheduleRender();
+  void render();
+
+  std::shared_ptr<Menu> menu_;
+  std::unique_ptr<PopupMenu> popup_;
+  bool renderPending_ = false;
+};
+
+}  // namespace CorlaMeetings

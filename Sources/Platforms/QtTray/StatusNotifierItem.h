@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QPoint>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "QtTray/StatusNotifierTypes.h"
+#include "QtTray/TrayIconState.h"
+
+namespace CorlaMeetings {
+
+class StatusNotifierItemAdaptor;
+
+// The tray item as panels read it: an org.kde.StatusNotifierItem object at
+// /StatusNotifierItem under a bus name of its own, with the status title as its text label
+// (XAyatanaLabel, for the panels that show one) and as its Title. The item never exports a
+// menu over D-Bus: a panel would draw it with its own widgets and lose the meeting cards, so
+// a click comes back here and the drop-down is ours to open. Main thread.
+class StatusNotifierItem : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
+  static constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
+  static constexpr char kObjectPath[] = "/StatusNotifierItem";
+
+  // A click asking for the drop-down, at the point the panel gives (global coordinates;
+  // some panels send 0,0). Called from the event loop, after the panel has its answer.
+  using MenuRequest = std::function<void(QPoint at)>;
+
+  // Claims "org.kde.StatusNotifierItem-<pid>-<n>" on `connection` and exports the item;
+  // null when the bus refuses either.
+  static std::unique_ptr<StatusNotifierItem> create(QDBusConnection connection, MenuRequest requestMenu);
+  ~StatusNotifierItem() override;
+
+  const QString& serviceName() const { return serviceName_; }
+
+  // Announces the item to the watcher, without waiting for its answer. Needed again each
+  // time a watcher appears: a new one knows nothing of the items before it.
+  void registerWithWatcher();
+
+  // Each setter tells the panels only when something changed.
+  void setTitle(const QString& title);
+  void setToolTip(const QString& toolTip);
+  void setIconState(TrayIconState state);
+
+  // What the D-Bus properties read.
+  const QString& title() const { return title_; }
+  StatusNotifierToolTip toolTip() const;
+  const StatusNotifierPixmaps& iconPixmaps() const { return iconPixmaps_; }
+
+  // What the D-Bus methods call.
+  void requestMenu(QPoint at);
+
+ private:
+  StatusNotifierItem(QDBusConnection connection, QString serviceName, MenuRequest requestMenu);
+
+  QDBusConnection connection_;
+  QString serviceName_;
+  MenuRequest requestMenu_;
+  StatusNotifierItemAdaptor* adaptor_;  // a Qt child of this object
+  QString title_;
+  QString toolTip_;
+  TrayIconState iconState_ = TrayIconState::brand;
+  StatusNotifierPixmaps iconPixmaps_;
+};
+
+}  // namespace CorlaMeetings
