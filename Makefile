@@ -1,7 +1,8 @@
-# Front door: `make test` installs what it needs, builds and runs every test.
+# Front door: `make test` installs what it needs, builds and runs every test, then builds
+# and runs them all again under AddressSanitizer and UndefinedBehaviorSanitizer.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build test run install clean
+.PHONY: all deps configure build test sanitize fuzz run install clean
 
 all: build
 
@@ -16,6 +17,21 @@ build: configure
 
 test: build
 	ctest --preset $(PRESET)
+	$(MAKE) --no-print-directory sanitize
+
+# The whole suite under the sanitizers (gcc, build-asan): any finding, leaks included, fails.
+sanitize: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+# Each libFuzzer target for FUZZ_SECONDS on its seeds (clang, build-fuzz): see scripts/fuzz.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	./scripts/install-fuzz-deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	FUZZ_SECONDS=$(FUZZ_SECONDS) ./scripts/fuzz
 
 # Starts Velto on the bundled example calendar, whose meetings recur every day.
 run: build
@@ -27,4 +43,4 @@ install: build
 	cmake --install build$(if $(CI),-ci,) --prefix $(PREFIX)
 
 clean:
-	rm -rf build build-ci
+	rm -rf build build-ci build-asan build-fuzz

@@ -14,6 +14,7 @@
 #include "Qt/QtApplication.h"
 #include "Qt/QtRunLoop.h"
 #include "Qt/SystemClock.h"
+#include "Qt/TimeChangeMonitor.h"
 #include "TerminalFrontEnd.h"
 #include "TerminalStatusItem.h"
 #include "app/AppDelegate.h"
@@ -63,6 +64,13 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   Platform platform{application, clock, runLoop, statusItem, store, *notifications, preferences, workspace, loginItem};
   auto delegate = std::make_shared<AppDelegate>(platform);
   delegate->applicationDidFinishLaunching();
+  // A single print has no future to keep current.
+  std::unique_ptr<TimeChangeMonitor> timeChanges;
+  if (line.mode != CommandLine::Mode::print) {
+    timeChanges = std::make_unique<TimeChangeMonitor>([&delegate] {
+      if (delegate) delegate->systemTimeChanged();
+    });
+  }
   int status = app.exec();
   delegate.reset();
   return status;

@@ -13,6 +13,7 @@
 #include "Qt/QtApplication.h"
 #include "Qt/QtRunLoop.h"
 #include "Qt/SystemClock.h"
+#include "Qt/TimeChangeMonitor.h"
 #include "QtMenu/MenuRenderer.h"
 #include "QtTray/AutostartLoginItem.h"
 #include "QtTray/ControlService.h"
@@ -61,6 +62,9 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
                     loginItem};
   delegate = std::make_shared<AppDelegate>(platform);
   delegate->applicationDidFinishLaunching();
+  TimeChangeMonitor timeChanges([&delegate] {
+    if (delegate) delegate->systemTimeChanged();
+  });
   int status = app.exec();
   delegate.reset();
   return status;

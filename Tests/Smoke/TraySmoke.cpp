@@ -18,9 +18,42 @@
 
 #include <iostream>
 
-#include "Platforms/QtTray/FakeStatusNotifierWatcher.h"
+#include <QDBusVirtualObject>
 
 namespace {
+
+// The panel's side: owns org.kde.StatusNotifierWatcher and notes who registers.
+class Watcher : public QDBusVirtualObject {
+ public:
+  explicit Watcher(QDBusConnection bus) {
+    bus.registerVirtualObject("/StatusNotifierWatcher", this);
+    bus.registerService("org.kde.StatusNotifierWatcher");
+  }
+
+  QString introspect(const QString&) const override {
+    return "<interface name=\"org.kde.StatusNotifierWatcher\">"
+           "<method name=\"RegisterStatusNotifierItem\"><arg type=\"s\" direction=\"in\"/></method>"
+           "<property name=\"IsStatusNotifierHostRegistered\" type=\"b\" access=\"read\"/>"
+           "<property name=\"ProtocolVersion\" type=\"i\" access=\"read\"/></interface>";
+  }
+
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    if (message.member() == "RegisterStatusNotifierItem") {
+      item = message.service();
+      connection.send(message.createReply());
+      return true;
+    }
+    if (message.member() == "Get") {
+      const QString property = message.arguments().value(1).toString();
+      QVariant value = property == "ProtocolVersion" ? QVariant(0) : QVariant(true);
+      connection.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
+      return true;
+    }
+    return false;
+  }
+
+  QString item;  // the unique bus name of the registered item
+};
 
 // Runs the event loop until `done` holds or `milliseconds` pass.
 template <typename Predicate>
@@ -52,7 +85,7 @@ int main(int argc, char** argv) {
     std::cerr << "TraySmoke: no session bus\n";
     return 1;
   }
-  CorlaMeetings::FakeStatusNotifierWatcher watcher(bus);
+  Watcher watcher(bus);
 
   QTemporaryDir home;
   QProcess velto;
@@ -68,11 +101,11 @@ int main(int argc, char** argv) {
   }
 
   int status = 0;
-  if (!waitFor([&] { return !watcher.registrations().empty(); }, 10000)) {
+  if (!waitFor([&] { return !watcher.item.isEmpty(); }, 10000)) {
     std::cerr << "TraySmoke: the tray item never registered with the watcher\n";
     status = 1;
   } else {
-    const QString item = watcher.registrations().front().sender;
+    const QString item = watcher.item;
     pause(1500);  // the first refresh: calendars read, label set
 
     QDBusMessage get = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
@@ -93,6 +126,20 @@ int main(int argc, char** argv) {
     if (screen.isNull() || !screen.save(argv[3])) {
       std::cerr << "TraySmoke: could not save the screenshot\n";
       status = 1;
+    }
+
+    // A desktop shortcut's view: both commands reach the running tray, and the calendar's
+    // next meeting has a link to open.
+    for (const char* command : {"--refresh", "--join-next"}) {
+      QProcess client;
+      client.setProcessEnvironment(environment);
+      client.setProcessChannelMode(QProcess::ForwardedChannels);
+      client.start(argv[1], {command});
+      bool finished = waitFor([&] { return client.state() == QProcess::NotRunning; }, 10000);
+      if (!finished || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0) {
+        std::cerr << "TraySmoke: velto " << command << " failed\n";
+        status = 1;
+      }
     }
   }
 

@@ -30,10 +30,8 @@ class AppDelegateFixture : public testing::Test {
     std::string title;
     double startsIn = 3600;  // seconds from now
     double duration = 1800;
-    std::string identifier;  // "id-" and the title when empty
-    bool hasIdentifier = true;
+    std::optional<std::string> identifier = "";  // empty: "id-" and the title; nullopt: none
     std::optional<std::string> notes;
-    std::optional<std::string> url;
     std::optional<std::string> location;
     bool allDay = false;
   };
@@ -43,9 +41,8 @@ class AppDelegateFixture : public testing::Test {
     event.title = fields.title;
     event.startDate = addingSeconds(sim.clock.now(), fields.startsIn);
     event.endDate = addingSeconds(event.startDate, fields.duration);
-    if (fields.hasIdentifier) event.eventIdentifier = fields.identifier.empty() ? "id-" + fields.title : fields.identifier;
+    event.eventIdentifier = fields.identifier == "" ? "id-" + fields.title : fields.identifier;
     event.notes = fields.notes;
-    event.URL = fields.url;
     event.location = fields.location;
     event.isAllDay = fields.allDay;
     return sim.calendarStore.addEvent(std::move(event));

@@ -28,6 +28,9 @@ class AppDelegate : public NotificationCenterDelegate, public std::enable_shared
   void requestCalendarClicked();
   void cycleReminderClicked();
   void calendarStoreChanged();
+  // The wall clock may have jumped (resume from suspend, clock set, zone change): refreshes
+  // at once, so that nothing runs on a timer measured against the old time.
+  void systemTimeChanged();
   void didReceive(const NotificationResponse& response, std::function<void()> completionHandler) override;
 
   // Opens the next meeting's join link, for a desktop shortcut. False when there is no next

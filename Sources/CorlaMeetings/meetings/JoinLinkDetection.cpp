@@ -2,6 +2,8 @@
 
 #include <re2/re2.h>
 
+#include <string.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -73,13 +75,50 @@ std::string_view trimmedLink(std::string_view match) {
   return match.substr(first, last - first + 1);
 }
 
+// Where `part` first occurs in `text` at or after `from`. memmem, unlike string_view::find,
+// does not stop at every occurrence of the first byte (a 't' or a 'z' of a host), so it
+// runs at memory speed on prose.
+std::size_t findFrom(std::string_view text, std::string_view part, std::size_t from) {
+  const void* found = ::memmem(text.data() + from, text.size() - from, part.data(), part.size());
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : std::string_view::npos;
+}
+
+// A link of a service holds its host followed by '/'.
+const std::string& hostPath(std::size_t service) {
+  static const auto paths = [] {
+    std::array<std::string, meetingServices.size()> made;
+    for (std::size_t i = 0; i < meetingServices.size(); ++i) made[i] = std::string(meetingServices[i].host) + '/';
+    return made;
+  }();
+  return paths[service];
+}
+
+// At or before the start of the run of link characters that holds `position`: just after
+// the last ASCII character before it that is no link character. (A Unicode space may start
+// the run later still; starting early costs only a few bytes of search.)
+std::size_t runStartBefore(std::string_view text, std::size_t position) {
+  const auto delimiter = text.find_last_of(" \t\n\v\f\r<>\"'", position);
+  return delimiter == std::string_view::npos ? 0 : delimiter + 1;
+}
+
 }  // namespace
 
+// Most of a search is spent by the regular expressions, which cost ten times more per byte
+// than a plain search. So the plain search goes first and narrows theirs, without changing
+// any result: every link holds "://" and, after it, its service's host and '/'; a text
+// without them holds no link of that service, and the first match lies in or after the run
+// of link characters that holds the first such host.
 std::optional<Url> findServiceLink(std::string_view text) {
+  const auto scheme = text.find("://");
+  if (scheme == std::string_view::npos) return std::nullopt;
   const re2::StringPiece subject(text.data(), text.size());
-  for (const auto& pattern : servicePatterns()) {
+  for (std::size_t i = 0; i < meetingServices.size(); ++i) {
+    const auto host = findFrom(text, hostPath(i), scheme + 3);
+    if (host == std::string_view::npos) continue;
     re2::StringPiece match;
-    if (!pattern->Match(subject, 0, subject.size(), RE2::UNANCHORED, &match, 1)) continue;
+    if (!servicePatterns()[i]->Match(subject, runStartBefore(text, host), subject.size(), RE2::UNANCHORED, &match, 1)) {
+      continue;
+    }
     // Only the leftmost match of a service counts: when it isn't a URL, the next service
     // has its turn.
     if (auto link = Url::parse(trimmedLink(std::string_view(match.data(), match.size())))) {

@@ -25,18 +25,20 @@ EventLength capped(EventLength length) {
   return length;
 }
 
-std::optional<std::string> validText(const std::optional<std::string>& text) {
+std::optional<std::string> validText(std::optional<std::string>&& text) {
   if (!text) return std::nullopt;
-  return validUtf8(*text);
+  return validUtf8(std::move(*text));
 }
 
-std::shared_ptr<const CalendarEvent> prototypeOf(const WrittenEvent& written) {
+// Takes the texts over rather than copying them: a heavy calendar holds tens of MB of
+// invites, which would otherwise be in memory twice. The UID stays, for notes.
+std::shared_ptr<CalendarEvent> prototypeOf(WrittenEvent& written) {
   auto event = std::make_shared<CalendarEvent>();
-  event->eventIdentifier = validText(written.uid);
-  event->title = validText(written.summary);
-  event->location = validText(written.location);
-  event->notes = validText(written.description);
-  event->URL = validText(written.url);
+  event->eventIdentifier = validText(std::optional<std::string>(written.uid));
+  event->title = validText(std::move(written.summary));
+  event->location = validText(std::move(written.location));
+  event->notes = validText(std::move(written.description));
+  event->URL = validText(std::move(written.url));
   event->isAllDay = written.start.isDate;
   return event;
 }
@@ -57,17 +59,19 @@ OverrideKey overrideKey(const WrittenEvent& event) {
 
 }  // namespace
 
-CalendarBuilder::CalendarBuilder(TimeZoneResolver& zones, std::vector<std::string>& problems)
-    : zones_(zones), problems_(problems), countingBudget_(ParseLimits::kMaxCountingStepsPerCalendar) {}
+CalendarBuilder::CalendarBuilder() : countingBudget_(ParseLimits::kMaxCountingStepsPerCalendar) {}
 
-std::shared_ptr<const EventCalendar> CalendarBuilder::build() {
+std::shared_ptr<const EventCalendar> CalendarBuilder::build(TimeZoneResolver& zones,
+                                                            std::vector<std::string>& problems) {
+  zones_ = &zones;
+  problems_ = &problems;
   // The overrides of each UID, one per RECURRENCE-ID: the highest SEQUENCE, then the last.
-  std::map<OverrideKey, const WrittenEvent*> overrides;
+  std::map<OverrideKey, WrittenEvent*> overrides;
   // Everything else stands on its own: plain events, series, and RECURRENCE-IDs without
   // a UID to pair them by.
   std::map<std::string, std::vector<const WrittenEvent*>> mastersByUid;
-  std::vector<const WrittenEvent*> standalone;
-  for (const auto& event : events_) {
+  std::vector<WrittenEvent*> standalone;
+  for (auto& event : events_) {
     if (!event.recurrenceId || !event.uid) {
       if (!event.recurrenceId && event.uid) mastersByUid[*event.uid].push_back(&event);
       standalone.push_back(&event);
@@ -76,39 +80,51 @@ std::shared_ptr<const EventCalendar> CalendarBuilder::build() {
     auto& kept = overrides[overrideKey(event)];
     if (!kept || event.sequence >= kept->sequence) kept = &event;
   }
-  std::map<std::string, std::vector<const WrittenEvent*>> overridesByUid;
+  std::map<std::string, std::vector<WrittenEvent*>> overridesByUid;
   for (const auto& [key, event] : overrides) overridesByUid[std::get<0>(key)].push_back(event);
 
   std::vector<SingleEvent> singleEvents;
   std::vector<Series> series;
   std::size_t count = 0;
-  for (const WrittenEvent* event : standalone) {
+  for (WrittenEvent* event : standalone) {
     ++count;
-    const std::vector<const WrittenEvent*>* itsOverrides = nullptr;
+    const std::vector<WrittenEvent*>* itsOverrides = nullptr;
     if (!event->recurrenceId && event->uid) {
       if (const auto found = overridesByUid.find(*event->uid); found != overridesByUid.end()) {
         itsOverrides = &found->second;
       }
     }
     if (!event->rules.empty() || !event->recurrenceDates.empty() || itsOverrides) {
-      series.push_back(makeSeries(*event, itsOverrides ? *itsOverrides : std::vector<const WrittenEvent*>{}));
+      series.push_back(makeSeries(*event, itsOverrides ? *itsOverrides : std::vector<WrittenEvent*>{}));
     } else {
       singleEvents.push_back(makeSingle(*event, false));
     }
   }
   for (const auto& [uid, itsOverrides] : overridesByUid) {
-    // An override whose series is not in this text still shows, under its own identity.
-    if (!mastersByUid.contains(uid)) count += itsOverrides.size();
-    for (const WrittenEvent* event : itsOverrides) singleEvents.push_back(makeSingle(*event, true));
+    // An override whose series is not in this text still shows, under its own identity;
+    // one that brings its own RRULE or RDATEs (Lotus Notes sends such) as the series it
+    // describes.
+    const bool orphan = !mastersByUid.contains(uid);
+    if (orphan) count += itsOverrides.size();
+    for (WrittenEvent* event : itsOverrides) {
+      if (orphan && (!event->rules.empty() || !event->recurrenceDates.empty())) {
+        series.push_back(makeSeries(*event, {}));
+      } else {
+        singleEvents.push_back(makeSingle(*event, true));
+      }
+    }
   }
-  return std::make_shared<const EventCalendar>(EventIndex(std::move(singleEvents)), std::move(series), zones_.zones(),
+  // Read out: the records are all that is kept, and they go before the index is made.
+  events_.clear();
+  events_.shrink_to_fit();
+  return std::make_shared<const EventCalendar>(EventIndex(std::move(singleEvents)), std::move(series), zones_->zones(),
                                                count);
 }
 
 ZonedTime CalendarBuilder::place(const WrittenTime& time) {
   if (time.isDate) return {time.local, nullptr};
   if (time.isUtc) return {time.local, &EventTimeZone::utc()};
-  if (!time.tzid.empty()) return {time.local, zones_.resolve(time.tzid)};
+  if (!time.tzid.empty()) return {time.local, zones_->resolve(time.tzid)};
   return {time.local, nullptr};
 }
 
@@ -210,7 +226,7 @@ std::optional<SeriesRule> CalendarBuilder::seriesRule(const WrittenRule& rule, c
   return result;
 }
 
-Series CalendarBuilder::makeSeries(const WrittenEvent& master, const std::vector<const WrittenEvent*>& overrides) {
+Series CalendarBuilder::makeSeries(WrittenEvent& master, const std::vector<WrittenEvent*>& overrides) {
   Series series;
   series.start = place(master.start);
   series.length = lengthOf(master, series.start);
@@ -234,8 +250,12 @@ Series CalendarBuilder::makeSeries(const WrittenEvent& master, const std::vector
   }
   std::sort(series.dates.begin(), series.dates.end());
   for (const auto& date : master.exceptionDates) exclude(series, allDay, date);
-  for (const WrittenEvent* event : overrides) exclude(series, allDay, *event->recurrenceId);
+  for (const WrittenEvent* event : overrides) {
+    exclude(series, allDay, *event->recurrenceId);
+    if (event->thisAndFuture) series.changes.push_back(changeFrom(*event, series));
+  }
   sortUnique(series.excluded);
+  std::stable_sort(series.changes.begin(), series.changes.end());
   sortUnique(series.excludedDays);
 
   series.firstStart = series.start.local;
@@ -250,10 +270,37 @@ Series CalendarBuilder::makeSeries(const WrittenEvent& master, const std::vector
     if (series.lastStart != LocalSeconds::max()) series.lastStart = std::max(series.lastStart, date.start);
     if (date.length) series.longest = std::max(series.longest, date.length->longest());
   }
+  for (const auto& change : series.changes) {
+    series.longest = std::max(series.longest, change.length.longest());
+    series.earliestShift = std::min(series.earliestShift, change.shift);
+    series.latestShift = std::max(series.latestShift, change.shift);
+  }
   return series;
 }
 
-SingleEvent CalendarBuilder::makeSingle(const WrittenEvent& event, bool isOverride) {
+// How the occurrences after `override`'s own change: moved as it moved its own (on the
+// series' clock, so a 09:00 meeting moved to 10:00 stays at 10:00 across a clock change),
+// its length, its texts. The texts are copied: the override keeps its own for its
+// occurrence.
+SeriesChange CalendarBuilder::changeFrom(const WrittenEvent& override, const Series& series) {
+  SeriesChange change;
+  LocalSeconds from = onClockOf(place(*override.recurrenceId), series.start.zone);
+  const ZonedTime start = place(override.start);
+  LocalSeconds movedTo = onClockOf(start, series.start.zone);
+  if (series.event->isAllDay) {
+    from = floor<days>(from);
+    movedTo = floor<days>(movedTo);
+  }
+  change.from = from;
+  const auto farthest = duration_cast<seconds>(kLongestLength);
+  change.shift = std::clamp(movedTo - from, -farthest, farthest);
+  change.length = lengthOf(override, start);
+  WrittenEvent copy = override;
+  change.event = prototypeOf(copy);
+  return change;
+}
+
+SingleEvent CalendarBuilder::makeSingle(WrittenEvent& event, bool isOverride) {
   SingleEvent single;
   single.start = place(event.start);
   single.length = lengthOf(event, single.start);
@@ -265,7 +312,7 @@ SingleEvent CalendarBuilder::makeSingle(const WrittenEvent& event, bool isOverri
 void CalendarBuilder::note(const WrittenEvent& event, const std::string& what) {
   std::string subject = "event ";
   if (event.uid) subject += quotedForProblem(*event.uid) + " ";
-  problems_.push_back(subject + "at line " + std::to_string(event.line) + ": " + what);
+  problems_->push_back(subject + "at line " + std::to_string(event.line) + ": " + what);
 }
 
 }  // namespace CorlaMeetings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,12 +15,15 @@ namespace CorlaMeetings {
 // zones, works out how long each occurrence lasts (DTEND, DURATION, or the defaults: a day
 // for a DATE, nothing for a DATE-TIME), pairs overrides (RECURRENCE-ID) with their series,
 // and bounds each series, walking COUNT rules once. Notes what it drops or cuts.
+//
+// Events are added as they are read; the zones are known only once the whole text is.
 class CalendarBuilder {
  public:
-  CalendarBuilder(TimeZoneResolver& zones, std::vector<std::string>& problems);
+  CalendarBuilder();
 
   void add(WrittenEvent event) { events_.push_back(std::move(event)); }
-  std::shared_ptr<const EventCalendar> build();
+  // Once. Notes go to `problems`.
+  std::shared_ptr<const EventCalendar> build(TimeZoneResolver& zones, std::vector<std::string>& problems);
 
  private:
   ZonedTime place(const WrittenTime& time);
@@ -29,13 +33,15 @@ class CalendarBuilder {
   EventLength periodLength(const WrittenRecurrenceDate& date, const ZonedTime& start, const WrittenEvent& event);
   void exclude(Series& series, bool allDay, const WrittenTime& time);
   std::optional<SeriesRule> seriesRule(const WrittenRule& rule, const Series& series, const WrittenEvent& event);
-  Series makeSeries(const WrittenEvent& master, const std::vector<const WrittenEvent*>& overrides);
-  SingleEvent makeSingle(const WrittenEvent& event, bool isOverride);
+  // Both take the event's texts over.
+  Series makeSeries(WrittenEvent& master, const std::vector<WrittenEvent*>& overrides);
+  SingleEvent makeSingle(WrittenEvent& event, bool isOverride);
+  SeriesChange changeFrom(const WrittenEvent& override, const Series& series);
   void note(const WrittenEvent& event, const std::string& what);
 
-  TimeZoneResolver& zones_;
-  std::vector<std::string>& problems_;
-  std::vector<WrittenEvent> events_;
+  TimeZoneResolver* zones_ = nullptr;
+  std::vector<std::string>* problems_ = nullptr;
+  std::deque<WrittenEvent> events_;  // grows without moving: a heavy calendar's are 15 MB
   std::unique_ptr<EventTimeZone> localZone_;  // floating times' zone at parse time
   long countingBudget_;
 };

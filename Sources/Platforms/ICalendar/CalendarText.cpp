@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstddef>
 #include <optional>
 
@@ -22,6 +23,32 @@ constexpr std::array<std::string_view, 13> kEventProperties = {
 
 bool isEventProperty(std::string_view name) {
   return std::find(kEventProperties.begin(), kEventProperties.end(), name) != kEventProperties.end();
+}
+
+// The texts an invite is made of. libical's parser takes twice as long over them as over
+// everything else in an event together, while their values need only their escapes
+// undone, which VEventReader has libical's value reader do. So they travel beside the
+// block rather than in it.
+constexpr std::array<std::string_view, 4> kPlainTextProperties = {"SUMMARY", "LOCATION", "DESCRIPTION", "URL"};
+
+// The value of a text property whose parameters, if any, are a LANGUAGE: Outlook writes
+// one on every text. Anything else (VALUE, ENCODING, quoted or broken parameters) may read
+// differently, and is left to libical; so is a value of nothing but white space, which
+// libical drops with its property.
+std::optional<std::string_view> plainValue(std::string_view line, std::size_t nameEnd) {
+  const auto colon = line.find(':', nameEnd);
+  if (line.find_first_not_of(" \t\n\v\f\r", colon + 1) == std::string_view::npos) return std::nullopt;
+  if (colon == nameEnd) return line.substr(colon + 1);
+  const std::string_view parameter = line.substr(nameEnd + 1, colon - nameEnd - 1);
+  constexpr std::string_view kLanguage = "LANGUAGE=";
+  if (parameter.size() <= kLanguage.size()) return std::nullopt;
+  for (std::size_t i = 0; i < kLanguage.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(parameter[i])) != kLanguage[i]) return std::nullopt;
+  }
+  for (char c : parameter.substr(kLanguage.size())) {
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return std::nullopt;
+  }
+  return line.substr(colon + 1);
 }
 
 std::string upperAscii(std::string_view text) {
@@ -52,7 +79,8 @@ std::string atLine(int line) {
 
 class BlockSplitter {
  public:
-  explicit BlockSplitter(CalendarBlocks& out) : out_(out) {}
+  BlockSplitter(CalendarBlocks& out, CalendarTextSplitter::EventSink onEvent)
+      : out_(out), onEvent_(std::move(onEvent)) {}
 
   // One unfolded line; `cut` when it was longer than the line limit.
   void line(std::string_view text, int number, bool cut) {
@@ -82,7 +110,7 @@ class BlockSplitter {
     if (!kind_) return;  // calendar properties and strays between components
     if (*kind_ == Kind::Event && nesting_.size() == 1 && isEventProperty(name)) {
       if (cut) noteCut(number);
-      append(text);
+      if (!takePlainText(name, text, nameEnd)) append(text);
     } else if (*kind_ == Kind::TimeZone) {
       if (cut) usable_ = false;
       append(text);
@@ -95,6 +123,7 @@ class BlockSplitter {
 
  private:
   enum class Kind { Event, TimeZone, Other };
+  enum class TextRoute { unseen, taken, inBlock };
 
   void begin(const std::string& component, int number) {
     if (!inCalendar_) {
@@ -108,9 +137,11 @@ class BlockSplitter {
       if (component == "VCALENDAR") return;  // a calendar inside ours: read its events too
       kind_ = component == "VEVENT" ? Kind::Event : component == "VTIMEZONE" ? Kind::TimeZone : Kind::Other;
       nesting_.assign(1, component);
-      block_ = CalendarBlock{number, {}};
+      block_ = CalendarBlock{number, {}, {}};
       usable_ = true;
       full_ = false;
+      takenBytes_ = 0;
+      textRoutes_.fill(TextRoute::unseen);
       if (*kind_ != Kind::Other) appendMarker("BEGIN:" + component);
       return;
     }
@@ -149,7 +180,8 @@ class BlockSplitter {
     }
     if (!nesting_.empty()) return;
     if (*kind_ == Kind::Event) {
-      out_.events.push_back(std::move(block_));
+      onEvent_(std::move(block_));
+      block_ = CalendarBlock();
     } else if (*kind_ == Kind::TimeZone) {
       if (usable_) {
         out_.timeZones.push_back(std::move(block_));
@@ -175,18 +207,43 @@ class BlockSplitter {
   }
 
   void append(std::string_view text) {
-    const std::size_t limit = *kind_ == Kind::Event ? ParseLimits::kMaxEventBytes : ParseLimits::kMaxTimeZoneBytes;
-    if (block_.text.size() + text.size() + 1 > limit) {
-      if (*kind_ == Kind::TimeZone) usable_ = false;
-      if (*kind_ == Kind::Event && !full_) {
-        out_.problems.push_back("event at " + atLine(block_.line) + ": larger than " + std::to_string(limit) +
-                                " bytes; the rest of its properties dropped");
-      }
-      full_ = true;
-      return;
-    }
+    if (!fits(text)) return;
     block_.text.append(text);
     block_.text += '\n';
+  }
+
+  // Whether a line of `text` still fits in the block's limit; notes the first that does not.
+  bool fits(std::string_view text) {
+    const std::size_t limit = *kind_ == Kind::Event ? ParseLimits::kMaxEventBytes : ParseLimits::kMaxTimeZoneBytes;
+    if (block_.text.size() + takenBytes_ + text.size() + 1 <= limit) return true;
+    if (*kind_ == Kind::TimeZone) usable_ = false;
+    if (*kind_ == Kind::Event && !full_) {
+      out_.problems.push_back("event at " + atLine(block_.line) + ": larger than " + std::to_string(limit) +
+                              " bytes; the rest of its properties dropped");
+    }
+    full_ = true;
+    return false;
+  }
+
+  // Takes a plain text property out of the event's block (see kPlainTextProperties). Only
+  // the first of a name counts, as when libical reads the block: once it is taken, later
+  // ones are dropped; once it was not plain, it and later ones stay in the block.
+  bool takePlainText(const std::string& name, std::string_view line, std::size_t nameEnd) {
+    const auto found = std::find(kPlainTextProperties.begin(), kPlainTextProperties.end(), name);
+    if (found == kPlainTextProperties.end()) return false;
+    TextRoute& route = textRoutes_[static_cast<std::size_t>(found - kPlainTextProperties.begin())];
+    if (route == TextRoute::taken) return true;
+    if (route == TextRoute::inBlock) return false;
+    const auto value = plainValue(line, nameEnd);
+    if (!value) {
+      route = TextRoute::inBlock;
+      return false;
+    }
+    route = TextRoute::taken;
+    if (!fits(line)) return true;
+    takenBytes_ += line.size() + 1;
+    block_.plainTexts.emplace_back(name, *value);
+    return true;
   }
 
   // BEGIN and END lines go in whatever the size, so a kept block always stays whole.
@@ -196,45 +253,31 @@ class BlockSplitter {
   }
 
   CalendarBlocks& out_;
+  CalendarTextSplitter::EventSink onEvent_;
   bool inCalendar_ = false;
   std::optional<Kind> kind_;          // of the open top-level block, if any
   std::vector<std::string> nesting_;  // its open components, itself first
   CalendarBlock block_;
   bool usable_ = true;
   bool full_ = false;
+  std::size_t takenBytes_ = 0;  // of the lines taken out as plain texts
+  std::array<TextRoute, kPlainTextProperties.size()> textRoutes_{};
 };
 
 }  // namespace
 
-CalendarBlocks splitCalendarText(std::string_view text) {
-  CalendarBlocks out;
-  if (text.size() > ParseLimits::kMaxCalendarBytes) {
-    out.problems.push_back("text longer than " + std::to_string(ParseLimits::kMaxCalendarBytes) +
-                           " bytes; the rest is not read");
-    text = text.substr(0, ParseLimits::kMaxCalendarBytes);
-  }
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+struct CalendarTextSplitter::State {
+  explicit State(EventSink onEvent) : splitter(out, std::move(onEvent)) {}
 
-  BlockSplitter splitter(out);
-  std::string logical;
-  int logicalNumber = 0;
-  bool open = false;  // `logical` holds a line that continuation lines may extend
-  bool cut = false;
-  int number = 0;
-  std::size_t position = 0;
-  while (position < text.size()) {
-    std::size_t end = lineEnd(text, position);
-    const std::string_view physical = text.substr(position, end - position);
-    position = end;
-    if (position < text.size()) position += text.compare(position, 2, "\r\n") == 0 ? 2 : 1;
+  // One physical line, its end already taken off.
+  void physicalLine(std::string_view physical) {
     ++number;
-
     if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t')) {
-      if (!open) continue;  // nothing to continue
+      if (!open) return;  // nothing to continue
       const std::size_t room = ParseLimits::kMaxLineBytes - logical.size();
       if (physical.size() - 1 > room) cut = true;
       logical.append(physical.substr(1, room));
-      continue;
+      return;
     }
     if (open) splitter.line(logical, logicalNumber, cut);
     open = !physical.empty();
@@ -242,9 +285,101 @@ CalendarBlocks splitCalendarText(std::string_view text) {
     logical.assign(physical.substr(0, ParseLimits::kMaxLineBytes));
     logicalNumber = number;
   }
-  if (open) splitter.line(logical, logicalNumber, cut);
-  splitter.finish();
-  return out;
+
+  // Text whose BOM, if any, is gone. A line that runs on past the piece waits in `partial`,
+  // which keeps only what a line can use: a byte more than the line limit tells it was cut.
+  void lines(std::string_view text) {
+    std::size_t position = 0;
+    if (afterCarriageReturn && !text.empty()) {
+      if (text[0] == '\n') position = 1;
+      afterCarriageReturn = false;
+    }
+    while (position < text.size()) {
+      const std::size_t end = lineEnd(text, position);
+      const std::string_view rest = text.substr(position, end - position);
+      if (end == text.size()) {
+        partial.append(rest.substr(0, kMaxPartial - std::min(kMaxPartial, partial.size())));
+        return;
+      }
+      if (partial.empty()) {
+        physicalLine(rest);
+      } else {
+        partial.append(rest.substr(0, kMaxPartial - std::min(kMaxPartial, partial.size())));
+        physicalLine(partial);
+        partial.clear();
+      }
+      position = end + 1;
+      if (text[end] == '\r') {
+        if (position == text.size()) {
+          afterCarriageReturn = true;
+        } else if (text[position] == '\n') {
+          ++position;
+        }
+      }
+    }
+  }
+
+  static constexpr std::size_t kMaxPartial = ParseLimits::kMaxLineBytes + 1;
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+  CalendarBlocks out;
+  BlockSplitter splitter;
+  std::size_t fed = 0;
+  bool tooLong = false;
+  std::string start;  // the first bytes, until it is clear whether they are a BOM
+  bool started = false;
+  std::string partial;
+  bool afterCarriageReturn = false;
+  std::string logical;
+  int logicalNumber = 0;
+  bool open = false;  // `logical` holds a line that continuation lines may extend
+  bool cut = false;
+  int number = 0;
+};
+
+CalendarTextSplitter::CalendarTextSplitter(EventSink onEvent) : state_(std::make_unique<State>(std::move(onEvent))) {}
+
+CalendarTextSplitter::~CalendarTextSplitter() = default;
+
+void CalendarTextSplitter::feed(std::string_view piece) {
+  State& state = *state_;
+  if (state.fed + piece.size() > ParseLimits::kMaxCalendarBytes) {
+    state.tooLong = true;
+    piece = piece.substr(0, ParseLimits::kMaxCalendarBytes - state.fed);
+  }
+  state.fed += piece.size();
+  if (!state.started) {
+    const std::size_t wanted = State::kByteOrderMark.size() - state.start.size();
+    state.start.append(piece.substr(0, wanted));
+    piece.remove_prefix(std::min(wanted, piece.size()));
+    if (state.start.size() < State::kByteOrderMark.size() && State::kByteOrderMark.starts_with(state.start)) return;
+    state.started = true;
+    if (state.start != State::kByteOrderMark) state.lines(state.start);
+  }
+  state.lines(piece);
+}
+
+CalendarBlocks CalendarTextSplitter::finish() {
+  State& state = *state_;
+  if (!state.started && state.start != State::kByteOrderMark) state.lines(state.start);
+  if (!state.partial.empty()) state.physicalLine(state.partial);
+  if (state.open) state.splitter.line(state.logical, state.logicalNumber, state.cut);
+  state.splitter.finish();
+  if (state.tooLong) {
+    state.out.problems.insert(state.out.problems.begin(),
+                              "text longer than " + std::to_string(ParseLimits::kMaxCalendarBytes) +
+                                  " bytes; the rest is not read");
+  }
+  return std::move(state.out);
+}
+
+CalendarBlocks splitCalendarText(std::string_view text) {
+  std::vector<CalendarBlock> events;
+  CalendarTextSplitter splitter([&events](CalendarBlock block) { events.push_back(std::move(block)); });
+  splitter.feed(text);
+  CalendarBlocks blocks = splitter.finish();
+  blocks.events = std::move(events);
+  return blocks;
 }
 
 }  // namespace CorlaMeetings

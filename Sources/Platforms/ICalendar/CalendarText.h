@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace CorlaMeetings {
@@ -10,6 +13,11 @@ namespace CorlaMeetings {
 struct CalendarBlock {
   int line = 0;  // of its BEGIN line in the file, for messages
   std::string text;
+  // Of a VEVENT: its first SUMMARY, LOCATION, DESCRIPTION and URL, each as its name and its
+  // value as written (unfolded, escapes not undone), when nothing in their parameters can
+  // change how the value reads. They are then not in `text`, and neither are later ones of
+  // the same name, which nobody reads.
+  std::vector<std::pair<std::string, std::string>> plainTexts;
 };
 
 struct CalendarBlocks {
@@ -28,6 +36,29 @@ struct CalendarBlocks {
 // names case-insensitively, drops lines holding NUL bytes, cuts lines and blocks at the
 // sizes of ParseLimits, and drops a block left open by the next BEGIN of a top-level
 // component or by the end of the text. Components outside a VCALENDAR are ignored.
+//
+// The text comes in pieces of any size (a file as it is read), and each VEVENT block goes
+// to `onEvent` as soon as it ends: a large calendar is never held whole next to its blocks.
+// Pieces split anywhere give the same blocks as the text in one piece.
+class CalendarTextSplitter {
+ public:
+  using EventSink = std::function<void(CalendarBlock block)>;
+
+  explicit CalendarTextSplitter(EventSink onEvent);
+  ~CalendarTextSplitter();
+  CalendarTextSplitter(const CalendarTextSplitter&) = delete;
+  CalendarTextSplitter& operator=(const CalendarTextSplitter&) = delete;
+
+  void feed(std::string_view piece);
+  // The end of the text. The result holds all but the events, which went to the sink.
+  CalendarBlocks finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// The whole text at once, its events collected in the result.
 CalendarBlocks splitCalendarText(std::string_view text);
 
 }  // namespace CorlaMeetings

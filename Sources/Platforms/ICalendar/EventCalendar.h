@@ -23,6 +23,9 @@ class EventCalendar : public ParsedCalendar {
   // Adds this calendar's occurrences to a query that may span several calendars.
   void collect(OccurrenceQuery& query) const;
 
+  const EventIndex& singles() const { return singles_; }
+  const std::vector<Series>& series() const { return series_; }
+
  private:
   EventIndex singles_;
   std::vector<Series> series_;

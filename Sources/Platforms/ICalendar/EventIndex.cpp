@@ -31,7 +31,12 @@ EventIndex::EventIndex(std::vector<SingleEvent> events) {
     if (fixed) {
       const Instant start = event.start.zone->instantAt(event.start.local);
       const Instant end = endOfOccurrence(start, event.start.local, event.length, *event.start.zone);
-      Fixed entry{start, end, occurrenceOf(*event.event, start, end, identifierOf(event, anyZone))};
+      // The record's own event becomes the occurrence: no copy of its texts.
+      std::optional<std::string> identifier = identifierOf(event, anyZone);
+      event.event->startDate = start;
+      event.event->endDate = end;
+      event.event->eventIdentifier = std::move(identifier);
+      Fixed entry{start, end, std::move(event.event)};
       if (isLong) {
         longFixed_.push_back(std::move(entry));
       } else {
@@ -48,6 +53,20 @@ EventIndex::EventIndex(std::vector<SingleEvent> events) {
   std::sort(fixed_.begin(), fixed_.end(), [](const Fixed& a, const Fixed& b) { return a.start < b.start; });
   std::sort(floating_.begin(), floating_.end(),
             [](const SingleEvent& a, const SingleEvent& b) { return a.start.local < b.start.local; });
+}
+
+EventIndex::EventIndex(const std::vector<const EventIndex*>& parts) {
+  for (const EventIndex* part : parts) {
+    fixed_.insert(fixed_.end(), part->fixed_.begin(), part->fixed_.end());
+    longFixed_.insert(longFixed_.end(), part->longFixed_.begin(), part->longFixed_.end());
+    longestFixed_ = std::max(longestFixed_, part->longestFixed_);
+    floating_.insert(floating_.end(), part->floating_.begin(), part->floating_.end());
+    longFloating_.insert(longFloating_.end(), part->longFloating_.begin(), part->longFloating_.end());
+    longestFloating_ = std::max(longestFloating_, part->longestFloating_);
+  }
+  std::stable_sort(fixed_.begin(), fixed_.end(), [](const Fixed& a, const Fixed& b) { return a.start < b.start; });
+  std::stable_sort(floating_.begin(), floating_.end(),
+                   [](const SingleEvent& a, const SingleEvent& b) { return a.start.local < b.start.local; });
 }
 
 void EventIndex::collect(OccurrenceQuery& query) const {

@@ -20,6 +20,9 @@ class EventIndex {
  public:
   EventIndex() = default;
   explicit EventIndex(std::vector<SingleEvent> events);
+  // The events of several indexes as one: a vdir folder's thousands of one-event files are
+  // then searched once rather than one by one.
+  explicit EventIndex(const std::vector<const EventIndex*>& parts);
 
   void collect(OccurrenceQuery& query) const;
   std::size_t size() const { return fixed_.size() + longFixed_.size() + floating_.size() + longFloating_.size(); }

@@ -12,6 +12,12 @@ bool Series::skips(LocalSeconds occurrence) const {
   return !excludedDays.empty() && std::binary_search(excludedDays.begin(), excludedDays.end(), floor<days>(occurrence));
 }
 
+const SeriesChange* Series::changeFor(LocalSeconds occurrence) const {
+  const auto after = std::upper_bound(changes.begin(), changes.end(), occurrence,
+                                      [](LocalSeconds time, const SeriesChange& change) { return time < change.from; });
+  return after == changes.begin() ? nullptr : &*std::prev(after);
+}
+
 Instant endOfOccurrence(Instant start, LocalSeconds local, const EventLength& length, const EventTimeZone& zone) {
   if (length.days == 0) return start + length.exact;
   return zone.instantAt(local + days(length.days)) + length.exact;

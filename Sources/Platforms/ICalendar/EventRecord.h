@@ -38,8 +38,9 @@ struct SingleEvent {
   EventLength length;
   // For an override, the original start of the occurrence it replaces: its identity.
   std::optional<ZonedTime> recurrenceId;
-  // Texts and all-day flag; eventIdentifier holds the UID. Times are filled in per query.
-  std::shared_ptr<const CalendarEvent> event;
+  // Texts and all-day flag; eventIdentifier holds the UID. Times are filled in per query,
+  // or once by the index for an event in a known zone, which then hands this one out.
+  std::shared_ptr<CalendarEvent> event;
 };
 
 // One RRULE of a series, its UNTIL (or the start its COUNT ends on) on the series' clock.
@@ -59,6 +60,17 @@ struct RecurrenceDate {
   bool operator<(const RecurrenceDate& other) const { return start < other.start; }
 };
 
+// An override with RANGE=THISANDFUTURE, for the occurrences after its own: from `from` on,
+// they move by `shift` on the series' clock, last `length` and read as `event`.
+struct SeriesChange {
+  LocalSeconds from{};
+  std::chrono::seconds shift{0};
+  EventLength length;
+  std::shared_ptr<const CalendarEvent> event;
+
+  bool operator<(const SeriesChange& other) const { return from < other.from; }
+};
+
 // A repeating event: DTSTART, its rules and dates, and the starts it must skip (EXDATEs and
 // the occurrences overrides replace), all on the clock of the series' zone.
 struct Series {
@@ -68,12 +80,17 @@ struct Series {
   std::vector<RecurrenceDate> dates;                  // sorted
   std::vector<LocalSeconds> excluded;                 // sorted
   std::vector<std::chrono::local_days> excludedDays;  // sorted; DATE EXDATEs of a timed series
+  std::vector<SeriesChange> changes;                  // sorted
   LocalSeconds firstStart{};                          // bounds of every occurrence start
   LocalSeconds lastStart{};                           // LocalSeconds::max() when endless
   std::chrono::seconds longest{0};                    // no occurrence lasts longer
+  std::chrono::seconds earliestShift{0};              // the changes move starts within these
+  std::chrono::seconds latestShift{0};
   std::shared_ptr<const CalendarEvent> event;         // texts; eventIdentifier holds the UID
 
   bool skips(LocalSeconds occurrence) const;
+  // The change in force for an occurrence originally at `occurrence`, if any.
+  const SeriesChange* changeFor(LocalSeconds occurrence) const;
 };
 
 // The instant an occurrence starting at `local` (in `zone`) ends.

@@ -21,6 +21,14 @@ std::unique_ptr<EventTimeZone> EventTimeZone::current() {
   return std::make_unique<EventTimeZone>(std::unique_ptr<icu::TimeZone>(icu::TimeZone::createDefault()));
 }
 
+std::string EventTimeZone::currentId() {
+  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+  icu::UnicodeString id;
+  std::string text;
+  zone->getID(id).toUTF8String(text);
+  return text;
+}
+
 Instant EventTimeZone::instantAt(LocalSeconds local) const {
   const UDate localMillis = static_cast<UDate>(local.time_since_epoch().count()) * 1000.0;
   int32_t raw = 0;

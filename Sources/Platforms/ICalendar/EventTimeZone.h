@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 
 #include "app/Time.h"
 
@@ -22,6 +23,8 @@ class EventTimeZone {
   // The process's zone as ICU sees it now (from TZ or the system): what floating times and
   // all-day dates mean. Made afresh for each query, so a change of zone is honoured.
   static std::unique_ptr<EventTimeZone> current();
+  // The ID of that zone ("Europe/Berlin"): what floating times depend on.
+  static std::string currentId();
 
   // The instant a wall-clock time names. A time the clocks skip is read with the offset
   // from before the change (02:30 on a spring-forward night is 03:30 new time); a time

@@ -1,8 +1,10 @@
 #include "ICalendar/ICalendarStore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "ICalendar/EventTimeZone.h"
 #include "ICalendar/ICalendarStoreShared.h"
 
 namespace CorlaMeetings {
@@ -123,6 +125,7 @@ ICalendarStore::~ICalendarStore() {
   {
     std::lock_guard lock(shared_->mutex);
     shared_->stopping = true;
+    shared_->abandoning = true;
   }
   shared_->readerWake.notify_all();
   shared_->fetcherWake.notify_all();
@@ -142,13 +145,21 @@ void ICalendarStore::requestAccess(std::function<void(bool granted)> answer) {
 
 std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant start, Instant end) {
   std::vector<std::shared_ptr<const CalendarEvent>> events;
-  bool hasSubscription = false;
-  for (const StoreEntry& entry : main_->content) {
-    hasSubscription = hasSubscription || entry.source.kind == CalendarSource::Kind::subscription;
-    if (!entry.calendar) continue;
-    std::vector<std::shared_ptr<const CalendarEvent>> found = entry.calendar->occurrences(start, end);
-    events.insert(events.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+  std::string zone = EventTimeZone::currentId();
+  auto& last = main_->lastAnswer;
+  if (last && last->version == main_->version && last->start == start && last->end == end && last->zone == zone) {
+    events = last->events;
+  } else {
+    for (const StoreEntry& entry : main_->content) {
+      if (!entry.calendar) continue;
+      std::vector<std::shared_ptr<const CalendarEvent>> found = entry.calendar->occurrences(start, end);
+      events.insert(events.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+    }
+    last = ICalendarStoreMainState::Answer{main_->version, start, end, std::move(zone), events};
   }
+  const bool hasSubscription = std::any_of(main_->content.begin(), main_->content.end(), [](const StoreEntry& entry) {
+    return entry.source.kind == CalendarSource::Kind::subscription;
+  });
   if (!hasSubscription) return events;
 
   // Every query is a chance to notice a stale copy: fetch it in the background and answer

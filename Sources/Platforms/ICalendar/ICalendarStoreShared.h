@@ -3,6 +3,7 @@
 // The inside of ICalendarStore: what its main thread, its worker threads and its posted
 // tasks share. Not for use elsewhere.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -33,6 +34,18 @@ struct ICalendarStoreMainState {
   StoreContent content;
   std::uint64_t version = 0;  // of `content`; later versions replace earlier ones only
   std::function<void()> observer;
+
+  // The last query's answer. A refresh asks for the same window again and again, and with
+  // the calendars and the user's zone unchanged the answer is the same: this spares a
+  // refresh the expansion of every series (libical's, tens of microseconds each).
+  struct Answer {
+    std::uint64_t version = 0;
+    Instant start;
+    Instant end;
+    std::string zone;
+    std::vector<std::shared_ptr<const CalendarEvent>> events;
+  };
+  std::optional<Answer> lastAnswer;
 };
 
 struct ICalendarStoreShared {
@@ -60,6 +73,9 @@ struct ICalendarStoreShared {
   const ICalendarStoreOptions options;
   const std::weak_ptr<ICalendarStoreMainState> main;
   SubscriptionFetcher fetcher;
+
+  // Set as the store goes: a worker reading a large folder stops half way.
+  std::atomic<bool> abandoning{false};
 
   std::mutex mutex;  // guards everything down to the threads; never held during I/O
   std::condition_variable readerWake;

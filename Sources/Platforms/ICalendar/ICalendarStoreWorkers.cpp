@@ -25,7 +25,7 @@ struct ReaderState {
 
 void readPaths(ICalendarStoreShared& shared, ReaderState& state, bool& changed) {
   for (auto& [location, reader] : state.readers) {
-    SourceReader::Result result = reader.read();
+    SourceReader::Result result = reader.read([&shared] { return shared.abandoning.load(); });
     changed = changed || result.changed;
     std::string prefix = sourcePrefix({CalendarSource::Kind::path, location});
     for (const std::string& problem : result.problems) shared.report(prefix + problem);

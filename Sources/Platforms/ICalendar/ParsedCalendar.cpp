@@ -26,30 +26,52 @@ void capProblems(std::vector<std::string>& problems) {
 
 }  // namespace
 
-ParseResult parseCalendar(std::string_view text) {
+struct CalendarParser::State {
+  State() : splitter([this](CalendarBlock block) { read(block); }) {}
+
+  void read(const CalendarBlock& block) {
+    EventReading reading = readVEvent(block);
+    if (auto* event = std::get_if<WrittenEvent>(&reading.event)) {
+      for (const auto& note : reading.notes) notes.push_back(subjectOf(block, event->uid) + note);
+      builder.add(std::move(*event));
+    } else {
+      notes.push_back(subjectOf(block, std::nullopt) + std::get<std::string>(reading.event) + "; dropped");
+    }
+  }
+
+  CalendarTextSplitter splitter;
+  CalendarBuilder builder;
+  std::vector<std::string> notes;  // on the events, which follow the splitter's problems
+};
+
+CalendarParser::CalendarParser() : state_(std::make_unique<State>()) {}
+
+CalendarParser::~CalendarParser() = default;
+
+void CalendarParser::feed(std::string_view piece) { state_->splitter.feed(piece); }
+
+ParseResult CalendarParser::finish() {
   ParseResult result;
-  CalendarBlocks blocks = splitCalendarText(text);
+  CalendarBlocks blocks = state_->splitter.finish();
   result.problems = std::move(blocks.problems);
   if (!blocks.hasCalendar) {
     capProblems(result.problems);
     return result;
   }
+  result.problems.insert(result.problems.end(), std::make_move_iterator(state_->notes.begin()),
+                         std::make_move_iterator(state_->notes.end()));
 
   TimeZoneResolver zones(blocks.timeZones);
-  CalendarBuilder builder(zones, result.problems);
-  for (const auto& block : blocks.events) {
-    EventReading reading = readVEvent(block);
-    if (auto* event = std::get_if<WrittenEvent>(&reading.event)) {
-      for (const auto& note : reading.notes) result.problems.push_back(subjectOf(block, event->uid) + note);
-      builder.add(std::move(*event));
-    } else {
-      result.problems.push_back(subjectOf(block, std::nullopt) + std::get<std::string>(reading.event) + "; dropped");
-    }
-  }
-  result.calendar = builder.build();
+  result.calendar = state_->builder.build(zones, result.problems);
   result.problems.insert(result.problems.end(), zones.problems().begin(), zones.problems().end());
   capProblems(result.problems);
   return result;
+}
+
+ParseResult parseCalendar(std::string_view text) {
+  CalendarParser parser;
+  parser.feed(text);
+  return parser.finish();
 }
 
 }  // namespace CorlaMeetings

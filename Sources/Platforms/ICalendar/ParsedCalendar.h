@@ -26,8 +26,9 @@ class ParsedCalendar {
   virtual ~ParsedCalendar() = default;
 
   // Every occurrence overlapping [start, end), one entry per occurrence of a series, with
-  // overrides (RECURRENCE-ID) applied and exceptions removed. In no promised order. An
-  // event of no length counts if it starts in the window. At most
+  // overrides (RECURRENCE-ID; with RANGE=THISANDFUTURE also the later occurrences) applied
+  // and exceptions removed. In no promised order. An event of no length counts if it
+  // starts in the window. At most
   // ParseLimits::kMaxOccurrencesPerSeries of one series and kMaxOccurrencesPerQuery in all.
   virtual std::vector<std::shared_ptr<const CalendarEvent>> occurrences(Instant start, Instant end) const = 0;
 
@@ -48,6 +49,24 @@ struct ParseResult {
 // makes this crash, hang or take memory out of proportion to its size (ParseLimits has the
 // bounds). Any thread; libical is used under libicalMutex().
 ParseResult parseCalendar(std::string_view text);
+
+// The same for text that comes in pieces (a file as it is read): each event is read as soon
+// as its block ends, so the text is never held whole. feed() any number of times, then
+// finish() once; pieces split anywhere give the result of the text in one piece.
+class CalendarParser {
+ public:
+  CalendarParser();
+  ~CalendarParser();
+  CalendarParser(const CalendarParser&) = delete;
+  CalendarParser& operator=(const CalendarParser&) = delete;
+
+  void feed(std::string_view piece);
+  ParseResult finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Several calendars queried as one (a vdir folder: one file per event). Null entries are
 // skipped; merged calendars may be merged again.

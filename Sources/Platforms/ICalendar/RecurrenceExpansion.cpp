@@ -72,8 +72,9 @@ void ruleStarts(const SeriesRule& rule, LocalSeconds seriesStart, LocalSeconds l
 
 void expandSeries(const Series& series, OccurrenceQuery& query) {
   const EventTimeZone& zone = series.start.zone ? *series.start.zone : query.localZone();
-  const LocalSeconds low = zone.localAt(query.start()) - series.longest - kSlack;
-  const LocalSeconds high = zone.localAt(query.end()) + kSlack;
+  // Starts that THISANDFUTURE overrides move into the window may lie outside it.
+  const LocalSeconds low = zone.localAt(query.start()) - series.longest - kSlack - series.latestShift;
+  const LocalSeconds high = zone.localAt(query.end()) + kSlack - series.earliestShift;
   if (series.lastStart < low || series.firstStart > high) return;
 
   std::vector<Candidate> candidates;
@@ -98,12 +99,17 @@ void expandSeries(const Series& series, OccurrenceQuery& query) {
   for (const auto& candidate : candidates) {
     if (query.full()) return;
     if (series.skips(candidate.start)) continue;
-    const Instant start = zone.instantAt(candidate.start);
-    const Instant end = endOfOccurrence(start, candidate.start, candidate.length.value_or(series.length), zone);
+    const Instant originalStart = zone.instantAt(candidate.start);
+    const SeriesChange* change = series.changeFor(candidate.start);
+    const LocalSeconds local = change ? candidate.start + change->shift : candidate.start;
+    const Instant start = change ? zone.instantAt(local) : originalStart;
+    const EventLength length = change ? change->length : candidate.length.value_or(series.length);
+    const Instant end = endOfOccurrence(start, local, length, zone);
     if (!query.overlaps(start, end)) continue;
+    // An occurrence is known by where the series put it, wherever a change moved it.
     std::optional<std::string> identifier;
-    if (series.event->eventIdentifier) identifier = occurrenceIdentifier(*series.event->eventIdentifier, start);
-    query.add(occurrenceOf(*series.event, start, end, std::move(identifier)));
+    if (series.event->eventIdentifier) identifier = occurrenceIdentifier(*series.event->eventIdentifier, originalStart);
+    query.add(occurrenceOf(change ? *change->event : *series.event, start, end, std::move(identifier)));
   }
 }
 

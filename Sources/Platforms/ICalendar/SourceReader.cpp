@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace CorlaMeetings {
@@ -58,6 +60,23 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
   out.push_back(std::move(problem));
 }
 
+// Runs `work(i)` for each i below `count`. A folder read for the first time has thousands of
+// files to parse, and parsing is most of the time a read takes: they are shared among up to
+// four threads (this one included). A few changed files stay on this thread.
+void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
+  constexpr std::size_t kFilesWorthAThread = 64;
+  const std::size_t threads =
+      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, count / kFilesWorthAThread + 1});
+  std::atomic<std::size_t> next{0};
+  auto run = [&] {
+    for (std::size_t i; (i = next.fetch_add(1)) < count;) work(i);
+  };
+  std::vector<std::thread> helpers;
+  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run);
+  run();
+  for (auto& helper : helpers) helper.join();
+}
+
 std::vector<std::string> entryNames(int directory) {
   std::vector<std::string> names;
   int handle = ::dup(directory);
@@ -77,8 +96,8 @@ std::vector<std::string> entryNames(int directory) {
 
 }  // namespace
 
-FileRead readRegularFileAt(int directory, const std::string& name, std::size_t maxBytes) {
-  FileRead result;
+FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink) {
+  FileStream result;
   // Non-blocking: opening a FIFO would otherwise wait for a writer.
   UniqueFd fd(::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) {
@@ -100,12 +119,11 @@ FileRead readRegularFileAt(int directory, const std::string& name, std::size_t m
     return result;
   }
   result.signature = signatureOf(status);
-  std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
+  std::size_t total = 0;
   char buffer[1 << 16];
   for (;;) {
     // The file may grow while it is read: stop one byte past the limit.
-    std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - bytes.size());
+    std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - total);
     ssize_t count = ::read(fd.get(), buffer, wanted);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
@@ -113,13 +131,25 @@ FileRead readRegularFileAt(int directory, const std::string& name, std::size_t m
       return result;
     }
     if (count == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(count));
-    if (bytes.size() > maxBytes) {
+    total += static_cast<std::size_t>(count);
+    if (total > maxBytes) {
       result.error = tooLarge;
       return result;
     }
+    sink(std::string_view(buffer, static_cast<std::size_t>(count)));
   }
-  result.bytes = std::move(bytes);
+  result.complete = true;
+  return result;
+}
+
+FileRead readRegularFileAt(int directory, const std::string& name, std::size_t maxBytes) {
+  std::string bytes;
+  FileStream stream =
+      streamRegularFileAt(directory, name, maxBytes, [&bytes](std::string_view piece) { bytes.append(piece); });
+  FileRead result;
+  result.error = std::move(stream.error);
+  result.signature = stream.signature;
+  if (stream.complete) result.bytes = std::move(bytes);
   return result;
 }
 
@@ -144,7 +174,7 @@ void appendParseProblems(const std::vector<std::string>& parseProblems, std::str
 
 SourceReader::SourceReader(std::string path, SourceReadLimits limits) : path_(std::move(path)), limits_(limits) {}
 
-SourceReader::Result SourceReader::read() {
+SourceReader::Result SourceReader::read(const std::function<bool()>& abandon) {
   Result result;
   struct stat status;
   if (::stat(path_.c_str(), &status) != 0) {
@@ -152,7 +182,7 @@ SourceReader::Result SourceReader::read() {
     return result;
   }
   if (S_ISDIR(status.st_mode)) {
-    readFolder(result);
+    readFolder(result, abandon);
   } else if (S_ISREG(status.st_mode)) {
     readFile(signatureOf(status), result);
   } else {
@@ -172,13 +202,15 @@ void SourceReader::switchShape(Shape shape) {
 void SourceReader::readFile(const FileSignature& current, Result& result) {
   switchShape(Shape::file);
   if (file_.parsedSignature == current) return;  // unchanged since it was parsed
-  FileRead read = readRegularFile(path_, limits_.maxFileBytes);
-  if (!read.bytes) {
+  CalendarParser parser;
+  FileStream read = streamRegularFileAt(AT_FDCWD, path_, limits_.maxFileBytes,
+                                        [&parser](std::string_view piece) { parser.feed(piece); });
+  if (!read.complete) {
     note(reportedProblem_, read.error, result.problems);
     return;
   }
   file_.parsedSignature = read.signature;
-  ParseResult parsed = parseCalendar(*read.bytes);
+  ParseResult parsed = parser.finish();
   appendParseProblems(parsed.problems, "", limits_.maxProblemLinesPerFile, result.problems);
   if (!parsed.calendar) {
     note(reportedProblem_, calendar_ ? "holds no calendar now; keeping what it held before" : "holds no calendar",
@@ -190,7 +222,7 @@ void SourceReader::readFile(const FileSignature& current, Result& result) {
   result.changed = true;
 }
 
-void SourceReader::readFolder(Result& result) {
+void SourceReader::readFolder(Result& result, const std::function<bool()>& abandon) {
   bool wasFolder = shape_ == Shape::folder;
   switchShape(Shape::folder);
   UniqueFd directory(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -201,7 +233,18 @@ void SourceReader::readFolder(Result& result) {
   Files files;
   subfolders_.clear();
   bool tooManyFiles = false;
-  scanFolder(directory.get(), "", true, files, tooManyFiles, result);
+  std::vector<PendingRead> pending;
+  std::vector<int> openSubfolders;
+  struct Closer {
+    std::vector<int>& fds;
+    ~Closer() {
+      for (int fd : fds) ::close(fd);
+    }
+  } closeSubfolders{openSubfolders};
+  if (!scanFolder(directory.get(), "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
+      !readPending(pending, files, abandon, result)) {
+    return;  // abandoned: what was read before stays
+  }
   if (tooManyFiles) {
     note(reportedProblem_, "more than " + std::to_string(limits_.maxFolderFiles) + " calendar files; the rest are skipped",
          result.problems);
@@ -224,25 +267,30 @@ void SourceReader::readFolder(Result& result) {
   result.changed = true;
 }
 
-void SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
-                              bool& tooManyFiles, Result& result) {
+bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
+                              bool& tooManyFiles, std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
+                              const std::function<bool()>& abandon, Result& result) {
   for (const std::string& name : entryNames(directory)) {
+    if (abandon && abandon()) return false;
     std::string key = prefix + name;
     struct stat status;
     if (::fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
     if (S_ISDIR(status.st_mode)) {
       // One level of calendar folders; symlinked folders are not followed, so no cycles.
       if (!topLevel || subfolders_.size() >= limits_.maxSubfolders) continue;
-      UniqueFd subfolder(::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (subfolder.get() < 0) continue;
+      const int subfolder = ::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (subfolder < 0) continue;
+      openSubfolders.push_back(subfolder);
       subfolders_.push_back(name);
-      scanFolder(subfolder.get(), key + "/", false, files, tooManyFiles, result);
+      if (!scanFolder(subfolder, key + "/", false, files, tooManyFiles, pending, openSubfolders, abandon, result)) {
+        return false;
+      }
       continue;
     }
     if (!isCalendarFileName(name)) continue;  // vdir metadata ("color", "displayname") and the like
     if (files.size() >= limits_.maxFolderFiles) {
       tooManyFiles = true;
-      return;
+      return true;
     }
     FileState& state = files[key];
     if (auto old = files_.find(key); old != files_.end()) state = old->second;
@@ -255,27 +303,51 @@ void SourceReader::scanFolder(int directory, const std::string& prefix, bool top
       continue;
     }
     if (state.parsedSignature == signatureOf(status)) continue;  // unchanged since it was parsed
-    updateFile(directory, key, name, files, result);
+    pending.push_back({directory, name, key});
   }
+  return true;
 }
 
-void SourceReader::updateFile(int directory, const std::string& key, const std::string& name, Files& files,
-                              Result& result) {
-  FileState& state = files[key];
-  FileRead read = readRegularFileAt(directory, name, limits_.maxFileBytes);
-  if (!read.bytes) {
-    note(state.reportedProblem, key + ": " + read.error, result.problems);
-    return;
+bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& files,
+                               const std::function<bool()>& abandon, Result& result) const {
+  std::vector<FileState> states(pending.size());
+  std::vector<std::vector<std::string>> problems(pending.size());
+  std::atomic<bool> abandoned{false};
+  forEachInParallel(pending.size(), [&](std::size_t i) {
+    if (abandoned || (abandon && abandon())) {
+      abandoned = true;
+      return;
+    }
+    states[i] = readCalendarFile(pending[i], files.at(pending[i].key), problems[i]);
+  });
+  if (abandoned) return false;
+  // Taken in the order of the scan, so that messages come in the same order every time.
+  for (std::size_t i = 0; i < pending.size(); ++i) {
+    files[pending[i].key] = std::move(states[i]);
+    result.problems.insert(result.problems.end(), problems[i].begin(), problems[i].end());
+  }
+  return true;
+}
+
+SourceReader::FileState SourceReader::readCalendarFile(const PendingRead& pending, FileState state,
+                                                       std::vector<std::string>& problems) const {
+  CalendarParser parser;
+  FileStream read = streamRegularFileAt(pending.directory, pending.name, limits_.maxFileBytes,
+                                        [&parser](std::string_view piece) { parser.feed(piece); });
+  if (!read.complete) {
+    note(state.reportedProblem, pending.key + ": " + read.error, problems);
+    return state;
   }
   state.parsedSignature = read.signature;
-  ParseResult parsed = parseCalendar(*read.bytes);
-  appendParseProblems(parsed.problems, key + ": ", limits_.maxProblemLinesPerFile, result.problems);
+  ParseResult parsed = parser.finish();
+  appendParseProblems(parsed.problems, pending.key + ": ", limits_.maxProblemLinesPerFile, problems);
   if (!parsed.calendar) {
-    note(state.reportedProblem, key + ": holds no calendar", result.problems);
-    return;
+    note(state.reportedProblem, pending.key + ": holds no calendar", problems);
+    return state;
   }
   state.reportedProblem.clear();
   state.calendar = std::move(parsed.calendar);
+  return state;
 }
 
 std::vector<WatchedDirectory> SourceReader::watchedDirectories() const {

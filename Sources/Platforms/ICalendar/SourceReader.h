@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,6 +38,17 @@ FileRead readRegularFile(const std::string& path, std::size_t maxBytes);
 // The same, for `name` inside the open directory `directory`.
 FileRead readRegularFileAt(int directory, const std::string& name, std::size_t maxBytes);
 
+// The same again, handing the contents to `sink` piece by piece as they are read instead of
+// keeping them: a 50 MB calendar is parsed without ever being in memory whole. What the
+// sink got is the file only when the result says `complete`.
+struct FileStream {
+  bool complete = false;
+  std::string error;  // why not, for messages
+  FileSignature signature;
+};
+using FileSink = std::function<void(std::string_view piece)>;
+FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink);
+
 // "64 MiB", or a count of bytes when that is not a whole number of MiB.
 std::string sizeText(std::size_t bytes);
 
@@ -64,7 +76,8 @@ struct SourceReadLimits {
 // Bounded: only regular files are opened, symlinked subfolders are not followed, nothing
 // deeper than one subfolder is looked at, and the limits above hold.
 //
-// One thread at a time (a worker: reads and parses can take long).
+// One thread at a time (a worker: reads and parses can take long). A first read of a large
+// folder shares the parsing of its files among the processor's cores.
 class SourceReader {
  public:
   struct Result {
@@ -74,7 +87,9 @@ class SourceReader {
 
   SourceReader(std::string path, SourceReadLimits limits);
 
-  Result read();
+  // `abandon`, when given, is asked as a folder is read: once it says yes, the read stops
+  // and changes nothing (a store going away need not wait for twenty thousand files).
+  Result read(const std::function<bool()>& abandon = {});
 
   // The last good content; null until a read found a calendar. An existing folder is a
   // calendar even while it holds no events.
@@ -95,10 +110,23 @@ class SourceReader {
   using Files = std::map<std::string, FileState>;  // by path inside the folder
 
   void readFile(const FileSignature& current, Result& result);
-  void readFolder(Result& result);
-  void scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
-                  Result& result);
-  void updateFile(int directory, const std::string& key, const std::string& name, Files& files, Result& result);
+  void readFolder(Result& result, const std::function<bool()>& abandon);
+  // A file of the folder to be read again, found by the scan.
+  struct PendingRead {
+    int directory;  // open until the read is done
+    std::string name;
+    std::string key;
+  };
+
+  // Both false when abandoned.
+  bool scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
+                  std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
+                  const std::function<bool()>& abandon, Result& result);
+  // Reads and parses the pending files, several at once on a first read of a large folder.
+  bool readPending(const std::vector<PendingRead>& pending, Files& files, const std::function<bool()>& abandon,
+                   Result& result) const;
+  // Any thread: touches nothing but its arguments.
+  FileState readCalendarFile(const PendingRead& read, FileState state, std::vector<std::string>& problems) const;
   void switchShape(Shape shape);
 
   std::string path_;

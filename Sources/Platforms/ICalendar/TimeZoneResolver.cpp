@@ -8,6 +8,8 @@
 
 #include "ICalendar/ParseLimits.h"
 #include "ICalendar/ProblemText.h"
+#include "ICalendar/SharedZones.h"
+#include "ICalendar/WindowsDisplayName.h"
 
 namespace CorlaMeetings {
 
@@ -164,17 +166,22 @@ TimeZoneResolver::TimeZoneResolver(const std::vector<CalendarBlock>& timeZones) 
 const EventTimeZone* TimeZoneResolver::resolve(const std::string& tzid) {
   if (const auto found = resolved_.find(tzid); found != resolved_.end()) return found->second.get();
   const std::string_view name = trimmedName(tzid);
-  std::unique_ptr<icu::TimeZone> zone;
-  if (!name.empty() && name.size() <= kMaxZoneNameLength) {
-    zone = icuZone(name, false);
-    if (!zone) zone = windowsZone(name);
-    if (!zone) zone = prefixedZone(name);
-    if (!zone) zone = fromDefinition(std::string(name));
-  }
   std::shared_ptr<const EventTimeZone> resolved;
-  if (zone) {
-    resolved = std::make_shared<const EventTimeZone>(std::move(zone));
-  } else {
+  if (!name.empty() && name.size() <= kMaxZoneNameLength) {
+    // What ICU knows by name depends on the name alone: shared by every calendar.
+    resolved = sharedZone(name, [](std::string_view known) {
+      std::unique_ptr<icu::TimeZone> zone = icuZone(known, false);
+      if (!zone) zone = windowsZone(known);
+      if (!zone) zone = prefixedZone(known);
+      return zone;
+    });
+    if (!resolved) {
+      std::unique_ptr<icu::TimeZone> zone = fromDefinition(std::string(name));
+      if (!zone) zone = windowsDisplayNameZone(name);
+      if (zone) resolved = std::make_shared<const EventTimeZone>(std::move(zone));
+    }
+  }
+  if (!resolved) {
     problems_.push_back("time zone " + quotedForProblem(tzid) + " is unknown; its times are read as floating");
   }
   resolved_.emplace(tzid, resolved);
@@ -192,7 +199,11 @@ std::unique_ptr<icu::TimeZone> TimeZoneResolver::fromDefinition(const std::strin
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::VTimeZone> zone(icu::VTimeZone::createVTimeZone(
       icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size()))), status));
-  if (U_FAILURE(status) || !zone) {
+  // On some malformed definitions (an observance other than STANDARD or DAYLIGHT, a DTSTART
+  // with parameters) ICU reports success yet leaves the zone without rules, and the first
+  // question put to it crashes. Only a complete read gives the zone its ID.
+  icu::UnicodeString readId;
+  if (U_FAILURE(status) || !zone || zone->getID(readId).isEmpty()) {
     problems_.push_back("time zone " + quotedForProblem(name) + " not used: ICU cannot read it");
     return nullptr;
   }

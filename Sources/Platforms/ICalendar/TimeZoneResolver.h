@@ -15,7 +15,9 @@ namespace CorlaMeetings {
 // prefixes some producers put in front ("/mozilla.org/20050126_1/Europe/Berlin"). Only a
 // name ICU does not know is looked up among the calendar's own VTIMEZONEs, and such a
 // definition is used only if it looks like a real zone: yearly rules, a bounded number of
-// observances, offsets within a day. One per parse; not thread-safe.
+// observances, offsets within a day. Without one, a Windows display name ("(UTC-05:00)
+// Eastern Time (US & Canada)") is read for the zone it means. One per parse; not
+// thread-safe.
 class TimeZoneResolver {
  public:
   explicit TimeZoneResolver(const std::vector<CalendarBlock>& timeZones);

@@ -24,6 +24,11 @@ bool isValidUtf8(std::string_view text) {
 
 }  // namespace
 
+std::string validUtf8(std::string&& text) {
+  if (isValidUtf8(text)) return std::move(text);
+  return validUtf8(std::string_view(text));
+}
+
 std::string validUtf8(std::string_view text) {
   // Texts are capped far below 2 GiB by the line limit, so int32 offsets suffice.
   if (isValidUtf8(text)) return std::string(text);

@@ -118,7 +118,11 @@ void readProperty(icalproperty* property, WrittenEvent& event, bool& hasStart, s
       if (!event.end) event.end = timeOf(property);
       break;
     case ICAL_RECURRENCEID_PROPERTY:
-      if (!event.recurrenceId) event.recurrenceId = timeOf(property);
+      if (!event.recurrenceId) {
+        event.recurrenceId = timeOf(property);
+        icalparameter* range = icalproperty_get_first_parameter(property, ICAL_RANGE_PARAMETER);
+        event.thisAndFuture = range && icalparameter_get_range(range) == ICAL_RANGE_THISANDFUTURE;
+      }
       break;
     case ICAL_DURATION_PROPERTY:
       if (const icalvalue* value = icalproperty_get_value(property); value && !event.duration) {
@@ -175,6 +179,30 @@ void noteParseErrors(icalcomponent* component, std::vector<std::string>& notes) 
   }
 }
 
+// The plain texts the splitter took out of the block, read as libical's parser would have
+// read them there: white space around the value trimmed, then libical's own value reader.
+void readPlainTexts(const CalendarBlock& block, WrittenEvent& event) {
+  constexpr const char* kSpace = " \t\n\v\f\r";
+  for (const auto& [name, written] : block.plainTexts) {
+    const bool isUrl = name == "URL";
+    // Never all white space: such values stay in the block.
+    const auto first = written.find_first_not_of(kSpace);
+    const auto last = written.find_last_not_of(kSpace);
+    const bool padded = first != 0 || last + 1 != written.size();
+    const std::string trimmed = padded ? written.substr(first, last - first + 1) : std::string();
+    const char* text = padded ? trimmed.c_str() : written.c_str();
+    std::unique_ptr<icalvalue, decltype(&icalvalue_free)> value(
+        icalvalue_new_from_string(isUrl ? ICAL_URI_VALUE : ICAL_TEXT_VALUE, text), &icalvalue_free);
+    const char* read = !value ? nullptr : isUrl ? icalvalue_get_uri(value.get()) : icalvalue_get_text(value.get());
+    if (!read) continue;
+    std::optional<std::string>& field = name == "SUMMARY"    ? event.summary
+                                        : name == "LOCATION" ? event.location
+                                        : isUrl              ? event.url
+                                                             : event.description;
+    field = std::string(read);
+  }
+}
+
 }  // namespace
 
 EventReading readVEvent(const CalendarBlock& block) {
@@ -196,6 +224,7 @@ EventReading readVEvent(const CalendarBlock& block) {
     if (hasStart) {
       readRules(component.get(), event, reading.notes);
       noteParseErrors(component.get(), reading.notes);
+      readPlainTexts(block, event);
     }
     icalerror_clear_errno();
   }

@@ -38,6 +38,7 @@ struct WrittenEvent {
   std::optional<WrittenTime> end;
   std::optional<WrittenDuration> duration;
   std::optional<WrittenTime> recurrenceId;
+  bool thisAndFuture = false;  // RECURRENCE-ID;RANGE=THISANDFUTURE: later occurrences change too
   std::vector<WrittenRule> rules;
   std::vector<WrittenRecurrenceDate> recurrenceDates;
   std::vector<WrittenTime> exceptionDates;

@@ -177,6 +177,19 @@ TEST(JoinLinkDetection, FindServiceLinkHasNoFallback) {
   EXPECT_EQ(linkText(findServiceLink("x https://zoom.us/j/9.")), "https://zoom.us/j/9");
 }
 
+TEST(JoinLinkDetection, HostsOutsideLinksDoNotMisleadTheSearch) {
+  // The search looks for hosts before it runs the expressions; a host that is no link,
+  // before or between links, must change nothing.
+  EXPECT_EQ(linkText(findServiceLink("zoom.us/ is what we use. Join: https://zoom.us/j/1")), "https://zoom.us/j/1");
+  EXPECT_EQ(linkText(findServiceLink("https:// and teams.microsoft.com/x, then https://teams.microsoft.com/l/2")),
+            "https://teams.microsoft.com/l/2");
+  EXPECT_EQ(linkText(findServiceLink("<a title=\"zoom.us/\" href=\"https://zoom.us/j/3\">")), "https://zoom.us/j/3");
+  EXPECT_EQ(linkText(findServiceLink("https://example.com/r?to=https://acme.zoom.us/j/4")),
+            "https://example.com/r?to=https://acme.zoom.us/j/4");
+  EXPECT_EQ(linkText(findServiceLink("x https://a.example/\xc2\xa0zoom.us/j/5 https://zoom.us/j/6")),
+            "https://zoom.us/j/6");
+}
+
 // --- What a link is ---------------------------------------------------------------------
 
 struct NotesCase {

@@ -1,5 +1,4 @@
 #include "Support/AppDelegateFixture.h"
-#include "scheduling/RefreshSchedule.h"
 
 namespace CorlaMeetings::Testing {
 namespace {
@@ -7,34 +6,23 @@ namespace {
 using RefreshTimer = AppDelegateFixture;
 
 TEST_F(RefreshTimer, PeriodFollowsTheNextMeetingAtExactThresholds) {
+  launch();
   struct Case {
-    double startsIn;
-    double period;
-    double tolerance;
+    std::optional<double> startsIn;
+    double period, tolerance;
   };
-  for (Case c : {Case{10740, 60, 15}, Case{10800, 60, 15}, Case{10801, 300, 60}, Case{86400, 300, 60},
-                 Case{86401, 900, 60}, Case{-60, 60, 15} /* in progress */}) {
+  for (Case c : {Case{10740, 60, 15}, {10800, 60, 15}, {10801, 300, 60}, {86400, 300, 60}, {86401, 900, 60},
+                 {-60, 60, 15} /* in progress */, {std::nullopt, 900, 60}}) {
     sim.calendarStore.removeAllEvents();
-    addMeeting("Next", c.startsIn, 3600);
-    addMeeting("After", c.startsIn + 100);  // later meetings never shorten the period
-    if (!delegate) launch();
+    if (c.startsIn) {
+      addMeeting("Next", *c.startsIn, 3600);
+      addMeeting("After", *c.startsIn + 100);  // later meetings never shorten the period
+    }
     refresh();
     ASSERT_EQ(sim.runLoop.liveTimerCount(), 1u);
-    EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, c.period) << c.startsIn;
-    EXPECT_EQ(sim.runLoop.liveTimers()[0].tolerance, c.tolerance) << c.startsIn;
+    EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, c.period) << c.startsIn.value_or(-1);
+    EXPECT_EQ(sim.runLoop.liveTimers()[0].tolerance, c.tolerance) << c.startsIn.value_or(-1);
   }
-}
-
-TEST_F(RefreshTimer, NoMeetingsWaitsFifteenMinutesAndNoAccessFive) {
-  launch();
-  EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, 900);
-  EXPECT_EQ(delegate->fallbackRefreshInterval(), 900);
-
-  sim.calendarStore.answerAccessWith(false);
-  delegate->requestCalendarClicked();
-  sim.runLoop.runUntilIdle();
-  EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, 300);
-  EXPECT_EQ(sim.runLoop.liveTimers()[0].tolerance, 60);
 }
 
 TEST_F(RefreshTimer, TickRefreshesAndNextTickIsTimedFromTheLatestRefresh) {
@@ -53,36 +41,10 @@ TEST_F(RefreshTimer, TickRefreshesAndNextTickIsTimedFromTheLatestRefresh) {
   EXPECT_EQ(sim.calendarStore.queryCount(), queries + 1);
 }
 
-TEST_F(RefreshTimer, OnlyOneTimerIsEverArmed) {
-  addMeeting("Soon", 600);
+TEST_F(RefreshTimer, BurstOfCalendarChangesGivesOneRefreshAfterTheLast) {
   launch();
-  for (int i = 0; i < 5; ++i) refresh();
-  sim.runLoop.runFor(3 * 3600);
-  EXPECT_EQ(sim.runLoop.liveTimerCount(), 1u);
-}
-
-TEST_F(RefreshTimer, LateFiringWithinToleranceStillRefreshes) {
-  sim.runLoop.setTimerLateness(1.0);
-  addMeeting("Soon", 1800);
-  launch();
-  int queries = sim.calendarStore.queryCount();
-  sim.runLoop.runFor(74);
-  EXPECT_EQ(sim.calendarStore.queryCount(), queries);
-  sim.runLoop.runFor(1);  // 60 s period + 15 s tolerance
-  EXPECT_EQ(sim.calendarStore.queryCount(), queries + 1);
-}
-
-TEST(RefreshScheduleTolerance, IsAQuarterOfThePeriodCappedAtAMinute) {
-  EXPECT_EQ(refreshTolerance(60), 15);
-  EXPECT_EQ(refreshTolerance(300), 60);
-  EXPECT_EQ(refreshTolerance(900), 60);
-}
-
-using CalendarChangeDebounce = AppDelegateFixture;
-
-TEST_F(CalendarChangeDebounce, BurstOfChangesGivesOneRefreshAfterTheLast) {
-  launch();
-  int queries = sim.calendarStore.queryCount();
+  const int queries = sim.calendarStore.queryCount();
+  addMeeting("New meeting", 1200);
   for (int i = 0; i < 5; ++i) {
     sim.calendarStore.postChange();
     sim.runLoop.runFor(0.1);
@@ -92,27 +54,39 @@ TEST_F(CalendarChangeDebounce, BurstOfChangesGivesOneRefreshAfterTheLast) {
   EXPECT_EQ(sim.calendarStore.queryCount(), queries);
   sim.runLoop.runFor(0.001);
   EXPECT_EQ(sim.calendarStore.queryCount(), queries + 1);
+  EXPECT_EQ(title(), "Velto New meeting");
   sim.runLoop.runFor(10);
   EXPECT_EQ(sim.calendarStore.queryCount(), queries + 1);
 }
 
-TEST_F(CalendarChangeDebounce, ChangesASecondApartEachRefresh) {
+// systemTimeChanged is what the desktop calls after a suspend or a clock or zone change.
+// Checked before the run loop gets a turn: the simulated timers would fire at once, where a
+// real timer counting awake time would not.
+TEST_F(RefreshTimer, ResumePastAMeetingStartShowsItLiveAndRemindsWhatIsNowDue) {
+  addMeeting("Design", 2 * 3600, 1800);     // 10:00 - 10:30
+  addMeeting("Retro", 2 * 3600 + 20 * 60);  // 10:20
   launch();
-  int queries = sim.calendarStore.queryCount();
-  sim.calendarStore.postChange();
-  sim.runLoop.runFor(1);
-  sim.calendarStore.postChange();
-  sim.runLoop.runFor(1);
-  EXPECT_EQ(sim.calendarStore.queryCount(), queries + 2);
+  ASSERT_TRUE(sim.notificationCenter.posted().empty());
+
+  sim.clock.set(localTime(2026, 12, 7, 10, 10));
+  delegate->systemTimeChanged();
+  EXPECT_EQ(title(), "\u25CF Design");
+  ASSERT_EQ(sim.notificationCenter.posted().size(), 1u);  // not Design: it has started
+  EXPECT_EQ(sim.notificationCenter.posted()[0].body, "Retro starts in 10m.");
+  ASSERT_EQ(sim.runLoop.liveTimerCount(), 1u);
+  EXPECT_EQ(sim.runLoop.liveTimers()[0].plannedFireTime, localTime(2026, 12, 7, 10, 11));
 }
 
-TEST_F(CalendarChangeDebounce, RefreshPicksUpTheEditedCalendar) {
+TEST_F(RefreshTimer, ZoneChangeMovesTheLoadedDaysToTheNewLocalMidnight) {
   launch();
-  addMeeting("New meeting", 1200);
-  sim.calendarStore.postChange();
-  sim.runLoop.runFor(0.8);
-  EXPECT_EQ(meetingTitles(), std::vector<std::string>{"New meeting"});
-  EXPECT_EQ(title(), "Velto New meeting");
+  const Instant homeMidnight = localTime(2026, 12, 7);
+  // 08:00 on 7 December in New York or Berlin is later on the 7th in Tokyo, whose day began
+  // hours before either.
+  ScopedDefaultZone tokyo("Asia/Tokyo");
+  delegate->systemTimeChanged();
+  EXPECT_EQ(sim.calendarStore.lastQueryWindow()->start, localTime(2026, 12, 7));
+  EXPECT_EQ(sim.calendarStore.lastQueryWindow()->end, localTime(2026, 12, 11));
+  EXPECT_LT(localTime(2026, 12, 7), homeMidnight);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "ui/DisplayText.h"
 
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
 
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -19,106 +21,73 @@ std::string withPlainSpaces(std::string text) {
 }
 
 TEST(StartsInText, ReadsMinutesThenHoursAndMinutes) {
+  constexpr double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
   const struct {
     double seconds;
     const char* text;
   } cases[] = {
-      {-300, "Starts now"}, {0, "Starts now"},    {59.9, "Starts now"},   {60, "In 1m"},
-      {119, "In 1m"},       {3599, "In 59m"},     {3600, "In 1h 0m"},     {3660, "In 1h 1m"},
-      {7199, "In 1h 59m"},  {90000, "In 25h 0m"}, {259200, "In 72h 0m"},
+      {-300, "Starts now"}, {0, "Starts now"},       {59.9, "Starts now"},   {60, "In 1m"},
+      {119, "In 1m"},       {3599, "In 59m"},        {3600, "In 1h 0m"},     {3660, "In 1h 1m"},
+      {7199, "In 1h 59m"},  {259200, "In 72h 0m"},   {nan, "Starts now"},    {inf, "Starts now"},
+      {-inf, "Starts now"}, {1e15 * 3600, "In 1000000000000000h 0m"},
   };
   for (const auto& c : cases) EXPECT_EQ(startsInText(c.seconds), c.text) << c.seconds;
+  EXPECT_TRUE(startsInText(std::numeric_limits<double>::max()).starts_with("In "));
 }
 
-TEST(StartsInText, SurvivesNumbersNoMeetingHas) {
-  EXPECT_EQ(startsInText(std::numeric_limits<double>::quiet_NaN()), "Starts now");
-  EXPECT_EQ(startsInText(std::numeric_limits<double>::infinity()), "Starts now");
-  EXPECT_EQ(startsInText(-std::numeric_limits<double>::infinity()), "Starts now");
-  EXPECT_EQ(startsInText(1e15 * 3600), "In 1000000000000000h 0m");
-  EXPECT_EQ(startsInText(std::numeric_limits<double>::max()).substr(0, 3), "In ");
-}
-
-TEST(TimeRange, JoinsShortLocalTimesWithAHyphen) {
-  CalendarEvent event;
-  event.startDate = localTime(2026, 6, 10, 9, 0);
-  event.endDate = localTime(2026, 6, 10, 9, 30);
+TEST(TimeRange, JoinsShortLocalTimesWithAHyphenAndNoDate) {
+  CalendarEvent event{.startDate = localTime(2026, 6, 10, 9, 0), .endDate = localTime(2026, 6, 10, 9, 30)};
   EXPECT_EQ(withPlainSpaces(timeRange(event)), "9:00 AM-9:30 AM");
-}
-
-TEST(TimeRange, ShowsNoDateAcrossMidnight) {
-  CalendarEvent event;
-  event.startDate = localTime(2026, 6, 10, 23, 30);
-  event.endDate = localTime(2026, 6, 11, 0, 30);
+  event = {.startDate = localTime(2026, 6, 10, 23, 30), .endDate = localTime(2026, 6, 11, 0, 30)};
   EXPECT_EQ(withPlainSpaces(timeRange(event)), "11:30 PM-12:30 AM");
 }
 
-TEST(DayHeading, NamesTheLocalDay) {
-  // Just after and just before local midnight: in UTC these fall on the neighbouring days
-  // in one of the two zones the tests run in.
-  EXPECT_EQ(dayHeading(localTime(2025, 12, 5, 0, 30)), "Fri, Dec 5");
-  EXPECT_EQ(dayHeading(localTime(2025, 12, 5, 23, 30)), "Fri, Dec 5");
+TEST(TimeRange, FollowsAChangeOfTheUsersZoneOrLocale) {
+  using namespace std::chrono;
+  const Instant noonUtc = sys_days(year(2026) / 6 / 10) + 12h;
+  const CalendarEvent event{.startDate = noonUtc, .endDate = noonUtc + 30min};
+  const std::string before = timeRange(event);
+  {
+    Testing::ScopedDefaultZone tokyo("Asia/Tokyo");
+    EXPECT_EQ(withPlainSpaces(timeRange(event)), "9:00 PM-9:30 PM");
+    const icu::Locale saved = icu::Locale::getDefault();
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("de_DE"), status);
+    EXPECT_EQ(timeRange(event), "21:00-21:30");
+    icu::Locale::setDefault(saved, status);
+  }
+  EXPECT_EQ(timeRange(event), before);
 }
 
-TEST(TrimmingWhitespace, RemovesUnicodeSpacesAndLineBreaksAtBothEnds) {
-  EXPECT_EQ(trimmingWhitespace(" \t\r\n\u00A0Room 4\u2028\u3000\u0085"), "Room 4");
-  EXPECT_EQ(trimmingWhitespace("Room\u00A0\n4"), "Room\u00A0\n4");
-  EXPECT_EQ(trimmingWhitespace(" \n\u2029 "), "");
-  EXPECT_EQ(trimmingWhitespace(""), "");
+TEST(TruncatedWithEllipsis, CutsOnlyLongerTextAndNeverSplitsACharacter) {
+  const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";  // one character
+  std::string eighteenFamilies;
+  for (int i = 0; i < 18; ++i) eighteenFamilies += family;
+  const struct {
+    std::string text, cut;
+  } cases[] = {
+      {"abcdefghijklmnopqr", "abcdefghijklmnopqr"},
+      {"abcdefghijklmnopqrs", "abcdefghijklmnopq\u2026"},
+      {eighteenFamilies, eighteenFamilies},
+      {eighteenFamilies + "x", eighteenFamilies.substr(0, 17 * family.size()) + "\u2026"},
+      {"abcdefghijklmnope\u0301rs", "abcdefghijklmnope\u0301\u2026"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(truncatedWithEllipsis(c.text, 18), c.cut) << c.text;
 }
 
-TEST(CharacterCount, CountsWhatReadersSeeAsOneCharacter) {
-  EXPECT_EQ(characterCount("abc"), 3u);
-  EXPECT_EQ(characterCount("e\u0301"), 1u);                                   // e + combining acute
-  EXPECT_EQ(characterCount("\U0001F468\u200D\U0001F469\u200D\U0001F467"), 1u);  // family, joined
-  EXPECT_EQ(characterCount(""), 0u);
-}
-
-TEST(TruncatedWithEllipsis, CutsOnlyTextLongerThanTheLimit) {
-  EXPECT_EQ(truncatedWithEllipsis("abcdefghijklmnopqr", 18), "abcdefghijklmnopqr");
-  EXPECT_EQ(truncatedWithEllipsis("abcdefghijklmnopqrs", 18), "abcdefghijklmnopq\u2026");
-}
-
-TEST(TruncatedWithEllipsis, NeverSplitsACharacter) {
-  const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
-  std::string eighteen;
-  for (int i = 0; i < 18; ++i) eighteen += family;
-  EXPECT_EQ(truncatedWithEllipsis(eighteen, 18), eighteen);
-
-  std::string seventeen = eighteen.substr(0, 17 * family.size());
-  EXPECT_EQ(truncatedWithEllipsis(eighteen + "x", 18), seventeen + "\u2026");
-
-  EXPECT_EQ(truncatedWithEllipsis("abcde\u0301fg", 6), "abcde\u0301\u2026");
-}
-
-TEST(CleanedMeetingName, DropsCancellationMarksTrimsAndCuts) {
+TEST(CleanedMeetingName, DropsEveryCancellationMarkThenTrimsAndCuts) {
   const struct {
     const char* title;
     const char* cleaned;
   } cases[] = {
-      {"Canceled: Weekly sync", "Weekly sync"},
       {"Cancelled: Design review", "Design review"},
-      {"canceled: Demo", "canceled: Demo"},
-      {"Cancelled:", ""},
       {"Sync Canceled: moved Canceled:", "Sync  moved"},
       {"Canceled: Cancelled: Retro", "Retro"},
       {"CanCanceled:celed: x", "Canceled: x"},  // one pass: the join is not searched again
       {"  Planning \n", "Planning"},
-      {"Untitled meeting", "Untitled meeting"},
-      {"Quarterly planning and budget review", "Quarterly plannin\u2026"},
       {"Weekly team sync and notes", "Weekly team sync \u2026"},
   };
   for (const auto& c : cases) EXPECT_EQ(cleanedMeetingName(c.title, 18), c.cleaned) << c.title;
-}
-
-TEST(CleanedMeetingName, HeaderLimitKeepsThirtyCharacters) {
-  const std::string thirty = "Canceled: 123456789012345678901234567890";
-  EXPECT_EQ(cleanedMeetingName(thirty, 30), "123456789012345678901234567890");
-  EXPECT_EQ(cleanedMeetingName(thirty + "1", 30), "12345678901234567890123456789\u2026");
-}
-
-TEST(Lowercased, ChangesAsciiLettersOnly) {
-  EXPECT_EQ(lowercased("ACME.Zoom.US"), "acme.zoom.us");
-  EXPECT_EQ(lowercased("\u00C9T\u00C9"), "\u00C9t\u00C9");
 }
 
 TEST(DisplayText, TakesMalformedUtf8) {

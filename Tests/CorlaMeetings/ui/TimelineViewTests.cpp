@@ -6,113 +6,82 @@
 #include "app/LocalCalendar.h"
 
 namespace CorlaMeetings {
+
+// Readable failures: where a block is drawn, and which colour.
+void PrintTo(const RecordingGraphicsContext::Fill& fill, std::ostream* out) {
+  const char* color = fill.color == veltoLime() ? "lime" : fill.color == veltoBlue() ? "blue" : "other";
+  *out << "{x " << fill.rect.x << ", y " << fill.rect.y << ", " << fill.rect.width << " x " << fill.rect.height
+       << ", radius " << fill.xRadius << ", " << color << "}";
+}
+
 namespace {
 
 using namespace std::chrono_literals;
 using viewtest::localTime;
 using viewtest::meeting;
-using Fill = viewtest::RecordingGraphicsContext::Fill;
+using Fill = RecordingGraphicsContext::Fill;
 
 constexpr double hourWidth = 354.0 / 96;
 
-// 10 June 2026: no clock change in the four days that follow, in either test zone.
+// 10 June 2026, 14:00: no clock change in the four days that follow, in either test zone.
 class TimelineViewTest : public testing::Test {
  protected:
-  Instant today(int hour, int minute = 0) const { return localTime(2026, 6, 10, hour, minute); }
+  static Instant today(int hour, int minute = 0) { return localTime(2026, 6, 10, hour, minute); }
 
+  // What is drawn: the track first, then a block per meeting.
   std::vector<Fill> draw(std::vector<MeetingItem> meetings) {
     TimelineView view({18, 14, 354, 16}, clock);
     view.meetings = std::move(meetings);
-    viewtest::RecordingGraphicsContext context;
+    RecordingGraphicsContext context;
     view.draw(context);
     return context.fills();
   }
 
-  // The blocks alone, after the track.
-  std::vector<Fill> blocks(std::vector<MeetingItem> meetings) {
-    auto fills = draw(std::move(meetings));
-    fills.erase(fills.begin());
-    return fills;
-  }
-
-  viewtest::FixedClock clock{localTime(2026, 6, 10, 14, 0)};
+  SimulatedClock clock{today(14)};
 };
 
-void expectBlock(const Fill& fill, double x, double width) {
-  EXPECT_DOUBLE_EQ(fill.rect.x, x);
-  EXPECT_DOUBLE_EQ(fill.rect.width, width);
-  EXPECT_EQ(fill.rect.y, 4);
-  EXPECT_EQ(fill.rect.height, 8);
-  EXPECT_EQ(fill.xRadius, 4);
-  EXPECT_EQ(fill.yRadius, 4);
-}
+// A block: `width` wide at `x`, 8 high and centred on the track.
+Fill block(double x, double width, Color color = veltoBlue()) { return {{x, 4, width, 8}, 4, 4, color}; }
 
-TEST_F(TimelineViewTest, WithoutMeetingsDrawsOnlyTheTrack) {
-  const auto fills = draw({});
-  ASSERT_EQ(fills.size(), 1u);
-  EXPECT_EQ(fills[0].rect, (Rect{0, 5, 354, 6}));
-  EXPECT_EQ(fills[0].xRadius, 3);
-  EXPECT_EQ(fills[0].yRadius, 3);
-  EXPECT_EQ(fills[0].color, separatorColor().withAlpha(0.5));
-}
-
-TEST_F(TimelineViewTest, PlacesAnHourByItsLocalTime) {
-  const auto fills = blocks({meeting(today(9), today(10))});
-  ASSERT_EQ(fills.size(), 1u);
-  expectBlock(fills[0], 33.1875, 3.6875);
-  EXPECT_EQ(fills[0].color, veltoBlue());
-}
-
-TEST_F(TimelineViewTest, DrawsShortMeetingsThreePointsWide) {
-  const auto fills = blocks({meeting(today(9), today(9, 15)), meeting(today(11), today(11))});
-  ASSERT_EQ(fills.size(), 2u);
-  expectBlock(fills[0], 9 * hourWidth, 3);
-  expectBlock(fills[1], 11 * hourWidth, 3);
-}
-
-TEST_F(TimelineViewTest, CutsMeetingsAtTheEndsOfTheWindow) {
+TEST_F(TimelineViewTest, PlacesMeetingsByLocalTimeAndCutsThemToTheFourDays) {
   const Instant windowEnd = localTime(2026, 6, 14);
-  const auto fills = blocks({
-      meeting(localTime(2026, 6, 9, 20), today(8)),             // began yesterday
-      meeting(windowEnd - 2h, windowEnd + 2h),                   // runs past the fourth day
+  const auto fills = draw({
+      meeting(today(9), today(10)),
+      meeting(today(11), today(11, 15)),                             // short: three points wide
+      meeting(today(12), today(12)),
+      meeting(localTime(2026, 6, 9, 20), today(8)),                  // began yesterday
+      meeting(windowEnd - 2h, windowEnd + 2h),                       // runs past the fourth day
       meeting(localTime(2026, 6, 8, 9), localTime(2026, 6, 8, 10)),  // over before the window
-      meeting(windowEnd + 1h, windowEnd + 2h),                   // after the window
   });
-  ASSERT_EQ(fills.size(), 4u);
-  expectBlock(fills[0], 0, 8 * hourWidth);
-  expectBlock(fills[1], 354 - 2 * hourWidth, 2 * hourWidth);
-  expectBlock(fills[2], 0, 3);
-  EXPECT_GT(fills[3].rect.x, 354);
+  EXPECT_EQ(fills, (std::vector<Fill>{{{0, 5, 354, 6}, 3, 3, separatorColor().withAlpha(0.5)},
+                                      block(33.1875, 3.6875),
+                                      block(11 * hourWidth, 3),
+                                      block(12 * hourWidth, 3),
+                                      block(0, 8 * hourWidth),
+                                      block(354 - 2 * hourWidth, 2 * hourWidth),
+                                      block(0, 3)}));
 }
 
 TEST_F(TimelineViewTest, ShowsTheMeetingInProgressInLimeIncludingItsEnds) {
-  const auto fills = blocks({meeting(today(14), today(15)), meeting(today(13), today(14)), meeting(today(14, 1), today(15)),
-                             meeting(today(13), today(14) - 1us)});
-  ASSERT_EQ(fills.size(), 4u);
-  EXPECT_EQ(fills[0].color, veltoLime());
+  const auto fills = draw({meeting(today(14), today(15)), meeting(today(13), today(14)),
+                           meeting(today(14, 1), today(15)), meeting(today(13), today(14) - 1us)});
+  ASSERT_EQ(fills.size(), 5u);
   EXPECT_EQ(fills[1].color, veltoLime());
-  EXPECT_EQ(fills[2].color, veltoBlue());
+  EXPECT_EQ(fills[2].color, veltoLime());
   EXPECT_EQ(fills[3].color, veltoBlue());
-}
-
-TEST_F(TimelineViewTest, PaintsLaterMeetingsOverEarlierOnes) {
-  const auto fills = blocks({meeting(today(9), today(12)), meeting(today(10), today(11))});
-  ASSERT_EQ(fills.size(), 2u);
-  expectBlock(fills[0], 9 * hourWidth, 3 * hourWidth);
-  expectBlock(fills[1], 10 * hourWidth, hourWidth);
+  EXPECT_EQ(fills[4].color, veltoBlue());
 }
 
 TEST_F(TimelineViewTest, WindowOverAClockChangeSpansFourCalendarDays) {
-  const auto change = viewtest::nextClockChange(localTime(2026, 1, 1));
-  if (!change) GTEST_SKIP() << "zone keeps one offset";
-  clock.set(change->at - 36h);
+  const auto changes = viewtest::clockChangesOf2026();
+  ASSERT_FALSE(changes.empty());
+  clock.set(changes[0].at - 36h);
   const Instant windowStart = LocalCalendar::startOfDay(clock.now());
   const Instant windowEnd = LocalCalendar::addingDays(windowStart, 4);
-  ASSERT_EQ(windowEnd - windowStart, 96h - change->shift);
-
-  const auto fills = blocks({meeting(windowStart, windowEnd)});
-  ASSERT_EQ(fills.size(), 1u);
-  expectBlock(fills[0], 0, 354);
+  ASSERT_EQ(windowEnd - windowStart, 96h - changes[0].shift);
+  const auto fills = draw({meeting(windowStart, windowEnd)});
+  ASSERT_EQ(fills.size(), 2u);
+  EXPECT_EQ(fills[1], block(0, 354, veltoLime()));  // in progress, as it spans the whole window
 }
 
 }  // namespace

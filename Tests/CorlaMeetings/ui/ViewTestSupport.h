@@ -1,8 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unicode/basictz.h>
-#include <unicode/calendar.h>
-#include <unicode/timezone.h>
 #include <unicode/tzrule.h>
 #include <unicode/tztrans.h>
 
@@ -17,38 +16,54 @@
 #include "Simulated/SimulatedClock.h"
 #include "Support/LocalTime.h"
 #include "meetings/MeetingItem.h"
+#include "ui/View.h"
 
-// Helpers for the view and local-day tests. Their own namespace keeps them apart from
-// other tests' fakes of the same name.
+// Helpers for the view, menu and local-day tests, in their own namespace to keep clear of other
+// tests' helpers of the same name.
 namespace CorlaMeetings::viewtest {
 
-// The shared stand-ins, under the names these tests use.
-using CorlaMeetings::RecordingGraphicsContext;
-using FixedClock = SimulatedClock;
 using Testing::localTime;
 
-inline Instant fromMillis(UDate millis) {
-  return Instant(std::chrono::milliseconds(static_cast<std::int64_t>(millis)));
-}
-
-inline UDate toMillis(Instant t) {
-  return static_cast<UDate>(std::chrono::floor<std::chrono::milliseconds>(t.time_since_epoch()).count());
-}
-
-// A clock change of the default zone, as its rules state it.
 struct ClockChange {
   Instant at;
   std::chrono::milliseconds shift;  // positive when the clocks go forward
 };
 
-inline std::optional<ClockChange> nextClockChange(Instant after) {
+// The default zone's first two clock changes of 2026, as its rules state them.
+inline std::vector<ClockChange> clockChangesOf2026() {
   std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
   auto* rules = dynamic_cast<icu::BasicTimeZone*>(zone.get());
-  icu::TimeZoneTransition transition;
-  if (!rules || !rules->getNextTransition(toMillis(after), false, transition)) return std::nullopt;
+  const auto newYear = std::chrono::floor<std::chrono::milliseconds>(localTime(2026, 1, 1).time_since_epoch());
+  auto after = static_cast<UDate>(newYear.count());
   const auto offset = [](const icu::TimeZoneRule* rule) { return rule->getRawOffset() + rule->getDSTSavings(); };
-  return ClockChange{fromMillis(transition.getTime()),
-                     std::chrono::milliseconds(offset(transition.getTo()) - offset(transition.getFrom()))};
+  std::vector<ClockChange> changes;
+  for (icu::TimeZoneTransition next; rules && changes.size() < 2 && rules->getNextTransition(after, false, next);) {
+    after = next.getTime();
+    changes.push_back({Instant(std::chrono::milliseconds(static_cast<std::int64_t>(after))),
+                       std::chrono::milliseconds(offset(next.getTo()) - offset(next.getFrom()))});
+  }
+  return changes;
+}
+
+// A label as it should be drawn.
+struct LabelSpec {
+  std::string text;
+  Rect frame;
+  Font font;
+  Color color;
+  LineBreakMode lineBreak = LineBreakMode::standard;
+};
+
+// Checks the subviews of `view` from `first` on against `expected`.
+inline void expectLabels(const View& view, std::size_t first, const std::vector<LabelSpec>& expected) {
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const auto& label = static_cast<const Label&>(*view.subviews().at(first + i));
+    EXPECT_EQ(label.text, expected[i].text);
+    EXPECT_EQ(label.frame(), expected[i].frame) << expected[i].text;
+    EXPECT_EQ(label.font, expected[i].font) << expected[i].text;
+    EXPECT_EQ(label.textColor, expected[i].color) << expected[i].text;
+    EXPECT_EQ(label.lineBreakMode, expected[i].lineBreak) << expected[i].text;
+  }
 }
 
 inline MeetingItem meeting(Instant start, Instant end, std::optional<std::string> location = std::nullopt,

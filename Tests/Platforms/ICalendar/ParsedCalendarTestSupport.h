@@ -1,28 +1,33 @@
 #pragma once
 
+// Calendar texts for the parser's tests, and occurrences in a form gtest compares and prints.
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
-#include <optional>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "ICalendar/ParsedCalendar.h"
 #include "Support/LocalTime.h"
 
 namespace CorlaMeetings::Testing {
 
-// An occurrence reduced to what the tests compare, in a form gtest prints readably.
+using ::testing::AllOf;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
 struct Seen {
   std::string title;
   Instant start;
   Instant end;
   bool isAllDay = false;
-  std::optional<std::string> identifier;
+  std::optional<std::string> identifier;  // not compared
 
   bool operator==(const Seen& other) const {
     return title == other.title && start == other.start && end == other.end && isAllDay == other.isAllDay;
@@ -31,15 +36,10 @@ struct Seen {
 
 inline void PrintTo(const Seen& seen, std::ostream* out) {
   auto show = [](Instant t) {
-    const auto s = std::chrono::floor<std::chrono::seconds>(t);
-    const auto day = std::chrono::floor<std::chrono::days>(s);
-    const std::chrono::year_month_day date(day);
-    const std::chrono::hh_mm_ss time(s - day);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
-                  static_cast<int>(time.seconds().count()));
+    const std::time_t seconds = std::chrono::floor<std::chrono::seconds>(t.time_since_epoch()).count();
+    std::tm utc{};
+    char text[32];
+    std::strftime(text, sizeof text, "%F %TZ", ::gmtime_r(&seconds, &utc));
     return std::string(text);
   };
   *out << "{\"" << seen.title << "\" " << show(seen.start) << " - " << show(seen.end)
@@ -51,38 +51,32 @@ inline Instant utcTime(int year, int month, int day, int hour = 0, int minute = 
   return Instant(sys_days(std::chrono::year(year) / month / day) + hours(hour) + minutes(minute));
 }
 
-// Wall-clock time in the named zone, through ICU.
-inline Instant inZone(const char* zoneId, int year, int month, int day, int hour = 0, int minute = 0) {
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Calendar> calendar(
-      icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(zoneId)), status));
-  calendar->clear();
-  calendar->set(year, month - 1, day, hour, minute, 0);
-  const UDate millis = calendar->getTime(status);
-  return Instant(std::chrono::milliseconds(static_cast<long long>(millis)));
-}
-
 // Berlin wall-clock time: the tests run under TZ=Europe/Berlin.
 inline Instant berlin(int year, int month, int day, int hour = 0, int minute = 0) {
   return localTime(year, month, day, hour, minute);
 }
 
-// The text of a calendar holding `body` (VEVENTs, VTIMEZONEs), lines ended by CRLF.
+// Wall-clock time in the named zone.
+inline Instant inZone(const char* zoneId, int year, int month, int day, int hour = 0, int minute = 0) {
+  ScopedDefaultZone zone(zoneId);
+  return localTime(year, month, day, hour, minute);
+}
+
+// A calendar holding `body` (VEVENTs, VTIMEZONEs), its lines ended by CRLF.
 inline std::string calendarWith(const std::string& body) {
-  std::string text = "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Velto tests//EN\n" + body + "END:VCALENDAR\n";
   std::string crlf;
-  for (char c : text) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
+  for (char c : "BEGIN:VCALENDAR\nVERSION:2.0\nPRODID:-//Velto tests//EN\n" + body + "END:VCALENDAR\n") {
+    crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   }
   return crlf;
 }
 
-// A VEVENT with the given properties (one per line, without the BEGIN/END lines).
+// A VEVENT of the given properties, one a line.
 inline std::string event(const std::string& properties) {
   return "BEGIN:VEVENT\n" + properties + (properties.ends_with('\n') ? "" : "\n") + "END:VEVENT\n";
 }
 
+// The occurrences in [start, end), by start and then title.
 inline std::vector<Seen> seenIn(const ParsedCalendar& calendar, Instant start, Instant end) {
   std::vector<Seen> seen;
   for (const auto& occurrence : calendar.occurrences(start, end)) {
@@ -98,18 +92,30 @@ inline std::vector<Seen> seenIn(const ParsedCalendar& calendar, Instant start, I
 inline std::shared_ptr<const ParsedCalendar> parsed(const std::string& text) {
   ParseResult result = parseCalendar(text);
   EXPECT_NE(result.calendar, nullptr);
-  if (!result.calendar) return mergeCalendars({});
-  return result.calendar;
+  return result.calendar ? result.calendar : mergeCalendars({});
 }
 
 inline std::vector<Seen> seenIn(const std::string& text, Instant start, Instant end) {
   return seenIn(*parsed(text), start, end);
 }
 
+template <typename Calendar>  // a ParsedCalendar, or a text
+std::vector<Instant> startsIn(const Calendar& calendar, Instant start, Instant end) {
+  std::vector<Instant> starts;
+  for (const Seen& seen : seenIn(calendar, start, end)) starts.push_back(seen.start);
+  return starts;
+}
+
+template <typename Calendar>
+std::vector<std::string> titlesIn(const Calendar& calendar, Instant start, Instant end) {
+  std::vector<std::string> titles;
+  for (const Seen& seen : seenIn(calendar, start, end)) titles.push_back(seen.title);
+  return titles;
+}
+
 inline std::string fileText(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
   std::ostringstream text;
-  text << file.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
 }
 

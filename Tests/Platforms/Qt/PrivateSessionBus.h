@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,16 +14,43 @@ namespace CorlaMeetings {
 // and no service on it is started on demand. Stopped when this object goes.
 class PrivateSessionBus {
  public:
-  PrivateSessionBus();
-  ~PrivateSessionBus();
-  PrivateSessionBus(const PrivateSessionBus&) = delete;
-  PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
+  PrivateSessionBus() {
+    const QString configPath = directory_.filePath(QStringLiteral("bus.conf"));
+    QFile config(configPath);
+    if (!directory_.isValid() || !config.open(QIODevice::WriteOnly)) return;
+    config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
+                                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
+                     .arg(directory_.path())
+                     .toUtf8());
+    config.close();
+    // Unprivileged, it complains of the file limit it cannot raise on every start.
+    daemon_.setStandardErrorFile(QProcess::nullDevice());
+    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + configPath,
+                                                  QStringLiteral("--print-address"), QStringLiteral("--nofork")});
+    QDeadlineTimer deadline(5000);
+    while (!daemon_.canReadLine() && !deadline.hasExpired() && daemon_.state() != QProcess::NotRunning) {
+      daemon_.waitForReadyRead(100);
+    }
+    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+  }
+
+  ~PrivateSessionBus() {
+    for (const QString& name : connectionNames_) QDBusConnection::disconnectFromBus(name);
+    daemon_.terminate();
+    if (!daemon_.waitForFinished(3000)) daemon_.kill();
+    daemon_.waitForFinished(3000);
+  }
 
   // Empty when the daemon could not be started.
   const QString& address() const { return address_; }
 
   // A new connection to the bus, closed with the bus.
-  QDBusConnection connect();
+  QDBusConnection connect() {
+    static int connectionCount = 0;
+    connectionNames_.append(QStringLiteral("velto-test-%1").arg(++connectionCount));
+    return QDBusConnection::connectToBus(address_, connectionNames_.last());
+  }
 
  private:
   QTemporaryDir directory_;

@@ -1,5 +1,8 @@
 #include "Qt/QtRunLoop.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,145 +12,80 @@
 #include <vector>
 
 #include "Platforms/Qt/EventLoopSupport.h"
+#include "Qt/QtApplication.h"
 
 namespace CorlaMeetings {
 namespace {
 
-TEST(QtRunLoop, RunsDelayedWorkByDueTimeAndTiesInSchedulingOrder) {
+TEST(QtRunLoop, RunsByDueTimeTiesInSchedulingOrderAndPostedTasksAfterTheCurrentJob) {
   QtRunLoop loop;
   std::vector<std::string> ran;
-  auto late = loop.runAfter(0.06, [&] { ran.push_back("late"); });
+  auto late = loop.runAfter(0.06, [&] {
+    loop.postTask([&] { ran.push_back("posted"); });
+    ran.push_back("late");
+  });
   auto first = loop.runAfter(0.02, [&] { ran.push_back("first"); });
   auto second = loop.runAfter(0.02, [&] { ran.push_back("second"); });
-
-  ASSERT_TRUE(runEventsUntil([&] { return ran.size() == 3; }));
-  EXPECT_EQ(ran, (std::vector<std::string>{"first", "second", "late"}));
-}
-
-TEST(QtRunLoop, CarelessDelaysRunOnTheNextTurn) {
-  for (double delay : {0.0, -5.0, std::nan("")}) {
-    QtRunLoop loop;
-    bool ran = false;
-    auto work = loop.runAfter(delay, [&] { ran = true; });
-    EXPECT_FALSE(ran) << delay;
-    EXPECT_TRUE(runEventsUntil([&] { return ran; }, 500)) << delay;
-  }
-}
-
-TEST(QtRunLoop, CancelledOrDroppedWorkNeverRuns) {
-  QtRunLoop loop;
-  int ran = 0;
-  auto cancelled = loop.runAfter(0.02, [&] { ++ran; });
-  auto dropped = loop.runAfter(0.02, [&] { ++ran; });
-  cancelled->cancel();
-  dropped.reset();
-  bool marker = false;
-  auto after = loop.runAfter(0.05, [&] { marker = true; });
-
-  ASSERT_TRUE(runEventsUntil([&] { return marker; }));
-  runEventsFor(30);
-  EXPECT_EQ(ran, 0);
-  cancelled->cancel();  // again, after the fact: harmless
-}
-
-TEST(QtRunLoop, WorkMayDropItsOwnHandle) {
-  QtRunLoop loop;
-  int ran = 0;
-  std::unique_ptr<DelayedWork> work;
-  work = loop.runAfter(0.01, [&] {
-    ++ran;
-    work.reset();
-  });
-
-  ASSERT_TRUE(runEventsUntil([&] { return work == nullptr; }));
-  runEventsFor(30);
-  EXPECT_EQ(ran, 1);
-}
-
-TEST(QtRunLoop, RepeatingTimerFiresUntilInvalidated) {
-  QtRunLoop loop;
-  int fired = 0;
-  auto timer = loop.scheduleRepeatingTimer(0.02, [&] { ++fired; });
-  timer->setTolerance(0.005);  // a quarter of the interval: a coarse timer, restarted
-
-  ASSERT_TRUE(runEventsUntil([&] { return fired >= 3; }));
-  timer->invalidate();
-  int firedBefore = fired;
-  runEventsFor(80);
-  EXPECT_EQ(fired, firedBefore);
-}
-
-TEST(QtRunLoop, TimerInvalidatedOrDroppedFromItsOwnActionStops) {
-  QtRunLoop loop;
-  int invalidatedFirings = 0;
-  int droppedFirings = 0;
-  std::unique_ptr<Timer> invalidated;
-  std::unique_ptr<Timer> dropped;
-  invalidated = loop.scheduleRepeatingTimer(0.01, [&] {
-    ++invalidatedFirings;
-    invalidated->invalidate();
-  });
-  dropped = loop.scheduleRepeatingTimer(0.01, [&] {
-    ++droppedFirings;
-    dropped.reset();
-  });
-
-  ASSERT_TRUE(runEventsUntil([&] { return invalidatedFirings > 0 && droppedFirings > 0; }));
-  runEventsFor(60);
-  EXPECT_EQ(invalidatedFirings, 1);
-  EXPECT_EQ(droppedFirings, 1);
-}
-
-TEST(QtRunLoop, HandlesOutliveTheLoopAndItsPendingJobsNeverRun) {
-  int ran = 0;
-  auto loop = std::make_unique<QtRunLoop>();
-  auto timer = loop->scheduleRepeatingTimer(0.01, [&] { ++ran; });
-  auto work = loop->runAfter(0.01, [&] { ++ran; });
-  loop->postTask([&] { ++ran; });
-  loop.reset();
-
-  runEventsFor(50);
-  EXPECT_EQ(ran, 0);
-  timer->setTolerance(1);
-  timer->invalidate();
-  work->cancel();
-  timer.reset();
-  work.reset();
-}
-
-TEST(QtRunLoop, PostedTaskRunsAfterTheCurrentJobNotInsideIt) {
-  QtRunLoop loop;
-  std::vector<std::string> ran;
-  loop.postTask([&] {
-    loop.postTask([&] { ran.push_back("inner"); });
-    ran.push_back("outer");
-  });
+  auto careless = loop.runAfter(std::nan(""), [&] { ran.push_back("now"); });
   EXPECT_TRUE(ran.empty());
 
-  ASSERT_TRUE(runEventsUntil([&] { return ran.size() == 2; }));
-  EXPECT_EQ(ran, (std::vector<std::string>{"outer", "inner"}));
+  ASSERT_TRUE(runEventsUntil([&] { return ran.size() == 5; }));
+  EXPECT_EQ(ran, (std::vector<std::string>{"now", "first", "second", "late", "posted"}));
+}
+
+// Invalidating, cancelling or dropping a handle is safe from inside its own job, and after the
+// loop is gone; jobs still pending then never run, posted tasks included.
+TEST(QtRunLoop, CancelledDroppedOrOrphanedJobsNeverRunAndJobsMayEndTheirOwnHandles) {
+  auto loop = std::make_unique<QtRunLoop>();
+  int work = 0, invalidated = 0, dropped = 0, never = 0;
+  std::unique_ptr<DelayedWork> workHandle, cancelled = loop->runAfter(0.01, [&] { ++never; });
+  std::unique_ptr<Timer> invalidatedTimer, droppedTimer;
+  loop->runAfter(0.01, [&] { ++never; });  // its handle dropped at once
+  cancelled->cancel();
+  workHandle = loop->runAfter(0.01, [&] {
+    ++work;
+    workHandle.reset();
+  });
+  invalidatedTimer = loop->scheduleRepeatingTimer(0.02, [&] {
+    if (++invalidated == 3) invalidatedTimer->invalidate();
+  });
+  invalidatedTimer->setTolerance(0.005);  // a quarter of the interval: coarse, so restarted
+  droppedTimer = loop->scheduleRepeatingTimer(0.01, [&] {
+    ++dropped;
+    droppedTimer.reset();
+  });
+  ASSERT_TRUE(runEventsUntil([&] { return invalidated == 3 && !workHandle && !droppedTimer; }));
+
+  auto timer = loop->scheduleRepeatingTimer(0.01, [&] { ++never; });
+  auto orphan = loop->runAfter(0.01, [&] { ++never; });
+  loop->postTask([&] { ++never; });
+  loop.reset();
+  runEventsFor(80);
+  EXPECT_EQ(work, 1);
+  EXPECT_EQ(invalidated, 3);
+  EXPECT_EQ(dropped, 1);
+  EXPECT_EQ(never, 0);
+  timer->invalidate();
+  orphan->cancel();
 }
 
 TEST(QtRunLoop, TasksPostedFromAnotherThreadRunOnTheMainThreadInOrder) {
   QtRunLoop loop;
-  const std::thread::id mainThread = std::this_thread::get_id();
-  std::vector<int> ran;
-  bool allOnMainThread = true;
-  constexpr int kTasks = 100;
-
+  std::vector<std::pair<int, std::thread::id>> ran;
   std::thread poster([&] {
-    for (int i = 0; i < kTasks; ++i) {
-      loop.postTask([&, i] {
-        allOnMainThread = allOnMainThread && std::this_thread::get_id() == mainThread;
-        ran.push_back(i);
-      });
-    }
+    for (int i = 0; i < 100; ++i) loop.postTask([&, i] { ran.emplace_back(i, std::this_thread::get_id()); });
   });
   poster.join();
 
-  ASSERT_TRUE(runEventsUntil([&] { return ran.size() == kTasks; }));
-  EXPECT_TRUE(allOnMainThread);
-  for (int i = 0; i < kTasks; ++i) EXPECT_EQ(ran[i], i);
+  ASSERT_TRUE(runEventsUntil([&] { return ran.size() == 100; }));
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(ran[i], std::pair(i, std::this_thread::get_id()));
+}
+
+TEST(QtApplication, TerminateBeforeTheLoopRunsStillEndsIt) {
+  QtApplication application;
+  application.terminate();
+  QTimer::singleShot(3000, [] { QCoreApplication::exit(1); });  // a stuck loop fails instead of hanging
+  EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 
 }  // namespace

@@ -1,45 +1,73 @@
 #include "QtMenu/ViewWidget.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "Platforms/QtMenu/QtMenuTestSupport.h"
 #include "QtMenu/Fonts.h"
 #include "Simulated/SimulatedClock.h"
+#include "Support/LocalTime.h"
 #include "ui/HeaderView.h"
 #include "ui/MeetingCardView.h"
+
+// Readable failures for the Qt values compared here.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QColor& color, std::ostream* out) { *out << color.name(QColor::HexArgb).toStdString(); }
+inline void PrintTo(const QRect& r, std::ostream* out) {
+  *out << "QRect(" << r.x() << ", " << r.y() << ", " << r.width() << ", " << r.height() << ")";
+}
+QT_END_NAMESPACE
 
 namespace CorlaMeetings {
 namespace {
 
-using Testing::childrenOf;
-using Testing::december7;
-using Testing::drawn;
-using Testing::meetingItem;
+const QColor blue(46, 120, 255);
+const QColor lime(156, 255, 48);
+// A theme as a desktop hands it out: every colour derived from the window colour.
+const QPalette light(QColor(0xef, 0xef, 0xef), QColor(0xf6, 0xf6, 0xf6));
 
-std::unique_ptr<QWidget> render(std::shared_ptr<const View> view) {
-  return std::unique_ptr<QWidget>(makeViewWidget(std::move(view), Theme{Testing::lightPalette(), QApplication::font()}));
+// Monday 7 December 2026, local time: no clock change in the days that follow.
+Instant december7(int hour, int minute = 0) { return Testing::localTime(2026, 12, 7, hour, minute); }
+
+MeetingItem meetingItem(std::string title, Instant start, Instant end, std::optional<std::string> link = std::nullopt,
+                        std::optional<std::string> location = std::nullopt) {
+  auto event = std::make_shared<CalendarEvent>();
+  event->title = std::move(title);
+  event->startDate = start;
+  event->endDate = end;
+  event->location = std::move(location);
+  return MeetingItem{std::move(event), link ? Url::parse(*link) : std::nullopt};
 }
 
-QLabel& labelAt(const QWidget& root, std::size_t index) { return *qobject_cast<QLabel*>(childrenOf<QWidget>(root).at(index)); }
+std::unique_ptr<QWidget> render(std::shared_ptr<const View> view) {
+  return std::unique_ptr<QWidget>(makeViewWidget(std::move(view), Theme{light, QApplication::font()}));
+}
+
+QList<QWidget*> childrenOf(const QWidget& widget) { return widget.findChildren<QWidget*>(Qt::FindDirectChildrenOnly); }
+
+QLabel& labelAt(const QWidget& root, int index) { return *qobject_cast<QLabel*>(childrenOf(root).at(index)); }
+
+QImage snapshot(QWidget& widget) { return widget.grab().toImage().convertToFormat(QImage::Format_ARGB32); }
+
+// Colours as drawn, 8 bits a channel: QColor compares 16-bit channels, which a colour made
+// from fractions and one made from bytes rarely share.
+QColor drawn(const QColor& color) { return QColor::fromRgba(color.rgba()); }
 
 QColor textColor(const QLabel& label) { return drawn(label.palette().color(QPalette::WindowText)); }
 
-QColor windowText() { return drawn(Testing::lightPalette().color(QPalette::WindowText)); }
-
-QColor secondaryText() {
-  QColor color = windowText();
-  color.setAlphaF(0.55);
+QColor windowText(double alpha = 1) {
+  QColor color = light.color(QPalette::WindowText);
+  color.setAlphaF(alpha);
   return drawn(color);
 }
 
 // Frames flipped to the top-left: a subview at y with height h in a parent H tall sits at
 // H - y - h.
-TEST(ViewWidgetLayout, PlacesLabelsAtTheirFramesInTheirFonts) {
+TEST(ViewWidget, PlacesSubviewsAtTheirFramesInTheirFonts) {
   struct Expected {
     QRect geometry;
-    int pixelSize;
+    int pixelSize;  // 0: not a label
     QFont::Weight weight;
   };
   const MeetingItem standup = meetingItem("Standup", december7(9), december7(9, 30), "https://zoom.us/j/1");
@@ -48,19 +76,15 @@ TEST(ViewWidgetLayout, PlacesLabelsAtTheirFramesInTheirFonts) {
     const char* name;
     std::shared_ptr<const View> view;
     QSize size;
-    std::vector<Expected> labels;  // in subview order, from the first
+    std::vector<Expected> subviews;
   } cases[] = {
       {"header", std::make_shared<HeaderView>(std::vector<MeetingItem>{standup}, standup, clock), {410, 124},
        {{{18, 7, 220, 16}, 11, QFont::DemiBold},
         {{18, 27, 285, 31}, 24, QFont::Bold},
         {{280, 13, 92, 20}, 13, QFont::DemiBold},
         {{18, 64, 354, 18}, 12, QFont::Normal}}},
-      {"status card", std::make_shared<StatusCardView>("No meetings", "Next 4 days are clear", "Nothing."), {390, 88},
-       {{{18, 6, 340, 24}, 17, QFont::Bold},
-        {{18, 35, 340, 18}, 13, QFont::DemiBold},
-        {{18, 56, 340, 18}, 12, QFont::Normal}}},
       {"meeting card", std::make_shared<MeetingCardView>(standup, [] {}, december7(8)), {390, 66},
-       {{{16, 18, 4, 30}, 0, {}},  // accent bar, not a label
+       {{{16, 18, 4, 30}, 0, {}},  // accent bar
         {{30, 9, 92, 18}, 12, QFont::DemiBold},
         {{126, 7, 164, 20}, 14, QFont::DemiBold},
         {{126, 27, 164, 16}, 11, QFont::Normal},
@@ -68,34 +92,33 @@ TEST(ViewWidgetLayout, PlacesLabelsAtTheirFramesInTheirFonts) {
         {{304, 20, 66, 28}, 0, {}}}},  // Join
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     auto widget = render(c.view);
-    EXPECT_EQ(widget->size(), c.size) << c.name;
-    const auto children = childrenOf<QWidget>(*widget);
-    ASSERT_EQ(children.size(), c.view->subviews().size()) << c.name;
-    for (std::size_t i = 0; i < c.labels.size(); ++i) {
-      EXPECT_EQ(children[i]->geometry(), c.labels[i].geometry) << c.name << " subview " << i;
-      if (c.labels[i].pixelSize == 0) continue;
-      EXPECT_EQ(children[i]->font().pixelSize(), c.labels[i].pixelSize) << c.name << " subview " << i;
-      EXPECT_EQ(children[i]->font().weight(), c.labels[i].weight) << c.name << " subview " << i;
+    EXPECT_EQ(widget->size(), c.size);
+    const auto children = childrenOf(*widget);
+    ASSERT_EQ(children.size(), c.view->subviews().size());
+    for (int i = 0; i < int(c.subviews.size()); ++i) {
+      EXPECT_EQ(children[i]->geometry(), c.subviews[i].geometry) << "subview " << i;
+      if (c.subviews[i].pixelSize == 0) continue;
+      EXPECT_EQ(children[i]->font().pixelSize(), c.subviews[i].pixelSize) << "subview " << i;
+      EXPECT_EQ(children[i]->font().weight(), c.subviews[i].weight) << "subview " << i;
     }
   }
-  EXPECT_TRUE(hasTabularDigits(labelAt(*render(cases[2].view), 1).font())) << "time range";
+  EXPECT_TRUE(hasTabularDigits(labelAt(*render(cases[1].view), 1).font())) << "time range";
 }
 
-TEST(ViewWidgetColours, FixedColoursExactlyAndSemanticOnesFromThePalette) {
+TEST(ViewWidget, TakesFixedColoursExactlyAndSemanticOnesFromThePalette) {
   const MeetingItem standup = meetingItem("Standup", december7(9), december7(9, 30));
   auto live = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(9, 10)));
   auto later = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(8)));
-  const QColor lime(156, 255, 48);
-  const QColor blue(46, 120, 255);
 
   EXPECT_EQ(textColor(labelAt(*live, 1)), lime);
-  EXPECT_EQ(textColor(labelAt(*later, 1)), secondaryText());
+  EXPECT_EQ(textColor(labelAt(*later, 1)), windowText(0.55));
   EXPECT_EQ(textColor(labelAt(*later, 2)), windowText());
-  EXPECT_EQ(textColor(labelAt(*later, 3)), secondaryText());
+  EXPECT_EQ(textColor(labelAt(*later, 3)), windowText(0.55));
   // The accent bar is a rounded background: sample its middle.
-  EXPECT_EQ(Testing::snapshot(*live).pixelColor(17, 33), lime);
-  EXPECT_EQ(Testing::snapshot(*later).pixelColor(17, 33), blue);
+  EXPECT_EQ(snapshot(*live).pixelColor(17, 33), lime);
+  EXPECT_EQ(snapshot(*later).pixelColor(17, 33), blue);
 
   SimulatedClock clock(december7(8));
   auto header = render(std::make_shared<HeaderView>(std::vector<MeetingItem>{standup}, standup, clock));
@@ -103,7 +126,15 @@ TEST(ViewWidgetColours, FixedColoursExactlyAndSemanticOnesFromThePalette) {
   EXPECT_TRUE(labelAt(*header, 2).alignment() & Qt::AlignRight);
 }
 
-TEST(ViewWidgetText, CutsLongTextsWithAnEllipsisWithinTheirWidth) {
+// Invite texts are untrusted: markup stays text, a line break cannot add a line, and a long
+// text is cut with an ellipsis within its frame.
+TEST(ViewWidget, ShowsTextAsOnePlainLineCutToItsWidth) {
+  auto status = render(std::make_shared<StatusCardView>("<b>Board</b> &amp;\nsync", "<img src=x>", "tab\there"));
+  EXPECT_EQ(labelAt(*status, 0).textFormat(), Qt::PlainText);
+  EXPECT_EQ(labelAt(*status, 0).text(), QString("<b>Board</b> &amp; sync"));
+  EXPECT_EQ(labelAt(*status, 1).text(), QString("<img src=x>"));
+  EXPECT_EQ(labelAt(*status, 2).text(), QString("tab here"));
+
   const QString title = "Quarterly planning for the platform group and everyone else who wants to come";
   const QString location = "Building 7, third floor, the big room at the end of the corridor";
   auto card = render(std::make_shared<MeetingCardView>(
@@ -117,43 +148,16 @@ TEST(ViewWidgetText, CutsLongTextsWithAnEllipsisWithinTheirWidth) {
   }
 }
 
-// Invite texts are untrusted: markup stays text and a line break cannot add a line.
-TEST(ViewWidgetText, ShowsMarkupAndControlCharactersAsPlainOneLineText) {
-  auto card = render(std::make_shared<StatusCardView>("<b>Board</b> &amp;\nsync", "<img src=x>", "tab\there"));
-  EXPECT_EQ(labelAt(*card, 0).textFormat(), Qt::PlainText);
-  EXPECT_EQ(labelAt(*card, 0).text(), QString("<b>Board</b> &amp; sync"));
-  EXPECT_EQ(labelAt(*card, 1).text(), QString("<img src=x>"));
-  EXPECT_EQ(labelAt(*card, 2).text(), QString("tab here"));
-}
-
-TEST(ViewWidgetButton, JoinRunsTheActionOnlyWhenTheMeetingHasALink) {
+TEST(ViewWidget, JoinRunsTheActionOnlyWhenTheMeetingHasALink) {
   int joins = 0;
-  const auto button = [&](std::optional<std::string> link) {
+  for (const std::optional<std::string>& link : {std::optional<std::string>("https://zoom.us/j/1"), {}}) {
     auto card = render(std::make_shared<MeetingCardView>(meetingItem("Sync", december7(9), december7(10), link),
                                                          [&] { ++joins; }, december7(8)));
-    auto* pushButton = childrenOf<QPushButton>(*card).at(0);
-    pushButton->click();
-    return std::pair{pushButton->text(), pushButton->isEnabled()};
-  };
-  EXPECT_EQ(button("https://zoom.us/j/1"), std::pair(QString("Join"), true));
-  EXPECT_EQ(joins, 1);
-  EXPECT_EQ(button(std::nullopt), std::pair(QString("Open"), false));
-  EXPECT_EQ(joins, 1);
-}
-
-TEST(ViewWidgetRobustness, SurvivesNonsenseFramesAndMissingSubviews) {
-  const double nan = std::nan("");
-  auto root = std::make_shared<View>(Rect{0, 0, 100, 40});
-  root->addSubview(std::make_shared<Label>("nan", Rect{nan, nan, nan, nan}));
-  root->addSubview(std::make_shared<Label>("huge", Rect{1e300, -1e300, 1e300, 1e300}));
-  auto inverted = std::make_shared<View>(Rect{10, 10, -50, -5});
-  inverted->backgroundColor = Color::rgba(nan, 2, -1, 0.5);
-  inverted->cornerRadius = -3;
-  root->addSubview(inverted);
-  root->addSubview(nullptr);
-  auto widget = render(root);
-  EXPECT_EQ(childrenOf<QWidget>(*widget).size(), 3u);
-  EXPECT_FALSE(Testing::snapshot(*widget).isNull());
+    auto* button = qobject_cast<QPushButton*>(childrenOf(*card).back());
+    button->click();
+    EXPECT_EQ(button->text(), link ? "Join" : "Open");
+    EXPECT_EQ(joins, 1);
+  }
 }
 
 }  // namespace

@@ -18,13 +18,6 @@ FakeStatusNotifierWatcher::~FakeStatusNotifierWatcher() {
   connection_.unregisterObject(kPath);
 }
 
-QString FakeStatusNotifierWatcher::introspect(const QString&) const {
-  return QStringLiteral(
-      "<interface name=\"org.kde.StatusNotifierWatcher\">"
-      "<method name=\"RegisterStatusNotifierItem\"><arg name=\"service\" type=\"s\" direction=\"in\"/></method>"
-      "</interface>");
-}
-
 bool FakeStatusNotifierWatcher::handleMessage(const QDBusMessage& message, const QDBusConnection& connection) {
   if (message.interface() != kService || message.member() != QStringLiteral("RegisterStatusNotifierItem") ||
       message.signature() != QStringLiteral("s")) {

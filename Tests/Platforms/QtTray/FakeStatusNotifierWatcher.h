@@ -22,7 +22,7 @@ class FakeStatusNotifierWatcher : public QDBusVirtualObject {
   bool isRegistered() const { return registered_; }
   const std::vector<Registration>& registrations() const { return registrations_; }
 
-  QString introspect(const QString& path) const override;
+  QString introspect(const QString&) const override { return {}; }
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
  private:

@@ -1,41 +1,104 @@
 #pragma once
 
-// A store over a temporary folder, a simulated run loop and a source list the test edits.
+// A store over a temporary folder, a simulated run loop and a source list the test edits,
+// with waits for the work the store's threads post from outside.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
-#include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "ICalendar/ICalendarStore.h"
-#include "Platforms/ICalendar/Support/StoreTestSupport.h"
-#include "Simulated/SimulatedClock.h"
 #include "Simulated/SimulatedRunLoop.h"
 
 namespace CorlaMeetings::testing_support {
 
+// A fresh folder under $TMPDIR, removed with everything in it.
+struct TemporaryFolder {
+  std::filesystem::path path = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velto-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    return std::filesystem::path(pattern);
+  }();
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  std::string operator/(const std::string& name) const { return (path / name).string(); }
+};
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// As editors save: a new file renamed over the old one.
+inline void replaceFile(const std::string& path, const std::string& bytes) {
+  writeFile(path + ".saving~", bytes);
+  std::filesystem::rename(path + ".saving~", path);
+}
+
+struct TestEvent {
+  std::string uid, title, start, end;  // times in UTC as iCalendar writes them: 20300101T100000Z
+};
+
+inline std::string calendarText(const std::vector<TestEvent>& events) {
+  std::string text = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Velto//Tests//EN\r\n";
+  for (const TestEvent& event : events) {
+    text += "BEGIN:VEVENT\r\nUID:" + event.uid + "\r\nDTSTAMP:20300101T000000Z\r\nDTSTART:" + event.start +
+            "\r\nDTEND:" + event.end + "\r\nSUMMARY:" + event.title + "\r\nEND:VEVENT\r\n";
+  }
+  return text + "END:VCALENDAR\r\n";
+}
+
+inline std::string calendarText(const TestEvent& event) { return calendarText(std::vector<TestEvent>{event}); }
+
+inline const TestEvent kStandup{"standup@test", "Standup", "20300101T090000Z", "20300101T091500Z"};
+inline const TestEvent kPlanning{"planning@test", "Planning", "20300101T110000Z", "20300101T120000Z"};
+inline const TestEvent kReview{"review@test", "Review", "20300101T130000Z", "20300101T140000Z"};
+inline const TestEvent kRetro{"retro@test", "Retro", "20300101T160000Z", "20300101T170000Z"};
+
+// 2030-01-01T00:00:00Z, the day the test calendars are set in.
+inline const Instant kDay = Instant{std::chrono::sys_days{std::chrono::year{2030} / 1 / 1}.time_since_epoch()};
+inline const Instant kDayEnd = kDay + std::chrono::hours{24};
+
+// Waits in real time until `done` holds (true) or a few seconds have passed (false).
+inline bool eventually(const std::function<bool()>& done) {
+  for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{5}; !done();) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds{5});
+  }
+  return true;
+}
+
+// The same, running the loop's due work meanwhile: the store's threads post their results.
+inline bool pumpUntil(SimulatedRunLoop& loop, const std::function<bool()>& done) {
+  return eventually([&] {
+    loop.runUntilIdle();
+    return done();
+  });
+}
+
 class StoreFixture : public testing::Test {
  protected:
-  struct Answer {
-    std::optional<bool> granted;
-    int calls = 0;
-    bool onMainThread = false;
-  };
-
   void makeStore(std::vector<std::string> sourceList, ICalendarStoreOptions options = {}) {
     store.reset();
     changes = 0;
     titlesAtLastChange.clear();
     setSources(std::move(sourceList));
-    options.problems = problems.sink();
+    options.problems = [this](std::string_view line) {
+      std::lock_guard lock(mutex);
+      problemLines.emplace_back(line);
+    };
     store = std::make_unique<ICalendarStore>(
         loop, clock,
         [this] {
-          std::lock_guard lock(sourcesMutex);
+          std::lock_guard lock(mutex);
           std::vector<CalendarSource> list;
           for (const std::string& text : sources) list.push_back(calendarSourceFrom(text, ""));
           return list;
@@ -48,33 +111,39 @@ class StoreFixture : public testing::Test {
   }
 
   void setSources(std::vector<std::string> list) {
-    std::lock_guard lock(sourcesMutex);
+    std::lock_guard lock(mutex);
     sources = std::move(list);
   }
 
-  // Asks for access and runs the loop until the answer came (or a few seconds passed).
-  std::shared_ptr<Answer> requestAccess() {
-    auto answer = std::make_shared<Answer>();
-    std::thread::id mainThread = std::this_thread::get_id();
-    store->requestAccess([answer, mainThread](bool granted) {
-      answer->granted = granted;
-      ++answer->calls;
-      answer->onMainThread = std::this_thread::get_id() == mainThread;
-    });
-    pumpUntil(loop, [&] { return answer->calls > 0; });
-    return answer;
+  // Problem lines the store reported holding `text`; the store reports from its threads.
+  std::size_t problems(const std::string& text) {
+    std::lock_guard lock(mutex);
+    return std::count_if(problemLines.begin(), problemLines.end(),
+                         [&](const std::string& line) { return line.find(text) != std::string::npos; });
   }
 
-  bool accessGranted() { return requestAccess()->granted == true; }
+  // Asks for access and runs the loop until the answer came: never at once, always on the
+  // thread that runs the loop. Nothing when no answer came.
+  std::optional<bool> requestAccess() {
+    auto answer = std::make_shared<std::optional<bool>>();
+    store->requestAccess([answer, mainThread = std::this_thread::get_id()](bool granted) {
+      EXPECT_EQ(std::this_thread::get_id(), mainThread);
+      *answer = granted;
+    });
+    EXPECT_FALSE(answer->has_value());
+    pumpUntil(loop, [&] { return answer->has_value(); });
+    return *answer;
+  }
+
+  bool accessGranted() { return requestAccess() == true; }
 
   // "HH:MM title" of each meeting on the test day, sorted.
   std::vector<std::string> titles() {
     std::vector<std::string> result;
     for (const auto& event : store->events(kDay, kDayEnd)) {
-      auto minutes = std::chrono::duration_cast<std::chrono::minutes>(event->startDate - kDay).count();
-      char time[48];
-      std::snprintf(time, sizeof time, "%02lld:%02lld ", static_cast<long long>(minutes / 60),
-                    static_cast<long long>(minutes % 60));
+      const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(event->startDate - kDay).count();
+      char time[16];
+      std::snprintf(time, sizeof time, "%02d:%02d ", static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
       result.push_back(time + event->title.value_or("?"));
     }
     std::sort(result.begin(), result.end());
@@ -84,17 +153,12 @@ class StoreFixture : public testing::Test {
   SimulatedClock clock{kDay};
   SimulatedRunLoop loop{clock};
   TemporaryFolder folder;
-  ProblemLines problems;
   int changes = 0;
   std::vector<std::string> titlesAtLastChange;
-  std::mutex sourcesMutex;
+  std::mutex mutex;  // for what the store's threads reach
   std::vector<std::string> sources;
+  std::vector<std::string> problemLines;
   std::unique_ptr<ICalendarStore> store;  // last: gone before what it uses
 };
-
-inline const TestEvent kStandup{"standup@test", "Standup", "20300101T090000Z", "20300101T091500Z"};
-inline const TestEvent kReview{"review@test", "Review", "20300101T130000Z", "20300101T140000Z"};
-inline const TestEvent kRetro{"retro@test", "Retro", "20300101T160000Z", "20300101T170000Z"};
-inline const TestEvent kPlanning{"planning@test", "Planning", "20300101T110000Z", "20300101T120000Z"};
 
 }  // namespace CorlaMeetings::testing_support
