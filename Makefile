@@ -2,7 +2,7 @@
 # and runs them all again under AddressSanitizer and UndefinedBehaviorSanitizer.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build test sanitize fuzz run install clean
+.PHONY: all deps configure build test sanitize fuzz bench run install clean
 
 all: build
 
@@ -32,6 +32,15 @@ fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
 	FUZZ_SECONDS=$(FUZZ_SECONDS) ./scripts/fuzz
+
+# The speed and memory figures of bench/README.md, in under ten minutes (not part of make test).
+bench: build
+	command -v khal > /dev/null || apt-get install -y -qq khal time xvfb dbus
+	./build$(if $(CI),-ci,)/bench/LinkDetectionBench
+	./build$(if $(CI),-ci,)/bench/CalendarLoadBench
+	./build$(if $(CI),-ci,)/bench/RefreshBench
+	BUILD_DIR=build$(if $(CI),-ci,) bench/compare-khal
+	BUILD_DIR=build$(if $(CI),-ci,) bench/idle
 
 # Starts Velto on the bundled example calendar, whose meetings recur every day.
 run: build

@@ -2,9 +2,8 @@
 // folder, against libical's own parse of the same data.
 // Run: ./build/bench/CalendarLoadBench
 
-#include <fcntl.h>
-
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <libical/ical.h>
 
 #include <mutex>
@@ -87,7 +86,8 @@ void BM_ReadVdirFilesOnly(benchmark::State& state) {
   for (auto _ : state) {
     std::size_t bytes = 0;
     for (const auto& file : files) {
-      streamRegularFileAt(AT_FDCWD, file, std::size_t{64} << 20, [&bytes](std::string_view piece) { bytes += piece.size(); });
+      streamRegularFileAt(AT_FDCWD, file, std::size_t{64} << 20,
+                          [&bytes](std::string_view piece) { bytes += piece.size(); });
     }
     benchmark::DoNotOptimize(bytes);
   }

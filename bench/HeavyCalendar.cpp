@@ -146,13 +146,13 @@ END:VTIMEZONE
 constexpr int kUtcWeight = 15;
 
 constexpr std::array<std::string_view, 40> kWords{
-    "roadmap", "release", "budget",   "review",    "customer", "migration", "quarterly", "planning",
-    "design",  "metrics", "hiring",   "security",  "backlog",  "incident",  "vendor",    "contract",
-    "launch",  "pricing", "platform", "analytics", "support",  "onboarding", "architecture", "retro",
-    "demo",    "sprint",  "risk",     "compliance", "partner", "renewal",   "forecast",  "latency",
-    "mobile",  "billing", "search",   "storage",   "network",  "training",  "feedback",  "handover"};
-constexpr std::array<std::string_view, 12> kNames{"Anna Schmidt", "Ben Carter",  "Chloé Martin", "Dev Patel",
-                                                  "Eva Novak",    "Femi Adeyemi", "Grace Liu",   "Hiro Tanaka",
+    "roadmap", "release", "budget",   "review",     "customer", "migration",  "quarterly",    "planning",
+    "design",  "metrics", "hiring",   "security",   "backlog",  "incident",   "vendor",       "contract",
+    "launch",  "pricing", "platform", "analytics",  "support",  "onboarding", "architecture", "retro",
+    "demo",    "sprint",  "risk",     "compliance", "partner",  "renewal",    "forecast",     "latency",
+    "mobile",  "billing", "search",   "storage",    "network",  "training",   "feedback",     "handover"};
+constexpr std::array<std::string_view, 12> kNames{"Anna Schmidt", "Ben Carter",   "Chloé Martin", "Dev Patel",
+                                                  "Eva Novak",    "Femi Adeyemi", "Grace Liu",    "Hiro Tanaka",
                                                   "Ines Duarte",  "Jonas Berg",   "Kira Ivanova", "Liam O'Brien"};
 constexpr std::array<int, 7> kLengths{15, 30, 30, 45, 60, 60, 90};
 
@@ -199,11 +199,20 @@ std::string escapedText(std::string_view text) {
   out.reserve(text.size() + text.size() / 16);
   for (char c : text) {
     switch (c) {
-      case '\\': out += "\\\\"; break;
-      case ';': out += "\\;"; break;
-      case ',': out += "\\,"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
+      case '\\':
+        out += "\\\\";
+        break;
+      case ';':
+        out += "\\;";
+        break;
+      case ',':
+        out += "\\,";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -256,15 +265,18 @@ std::string joinLink(Service service, Random& random) {
              "%40thread.v2/0?context=%7b%22Tid%22%3a%22" + guid(random) + "%22%2c%22Oid%22%3a%22" + guid(random) +
              "%22%7d";
     case Service::zoom:
-      return "https://us0" + digits(random, 1) + "web.zoom.us/j/" + digits(random, 11) + "?pwd=" +
-             alphanumerics(random, 32);
+      return "https://us0" + digits(random, 1) + "web.zoom.us/j/" + digits(random, 11) +
+             "?pwd=" + alphanumerics(random, 32);
     case Service::meet: {
       const std::string code = alphanumerics(random, 10);
       return "https://meet.google.com/" + code.substr(0, 3) + "-" + code.substr(3, 4) + "-" + code.substr(7);
     }
-    case Service::webex: return "https://acme.webex.com/acme/j.php?MTID=m" + alphanumerics(random, 32);
-    case Service::whereby: return "https://whereby.com/acme-" + std::string(random.pick(kWords));
-    case Service::none: return {};
+    case Service::webex:
+      return "https://acme.webex.com/acme/j.php?MTID=m" + alphanumerics(random, 32);
+    case Service::whereby:
+      return "https://whereby.com/acme-" + std::string(random.pick(kWords));
+    case Service::none:
+      return {};
   }
   return {};
 }
@@ -286,20 +298,21 @@ std::string serviceBlock(Service service, const std::string& link, Random& rando
              "<a href=\"https://www.microsoft.com/microsoft-teams/join-a-meeting\">Join on the web</a></div>\n"
              "<div><a href=\"https://aka.ms/JoinTeamsMeeting\">Learn More</a> | <a "
              "href=\"https://teams.microsoft.com/meetingOptions/?organizerId=" +
-             guid(random) + "&tenantId=" + guid(random) + "\">Meeting options</a></div>\n<div>" +
-             std::string(80, '_') + "</div>\n";
+             guid(random) + "&tenantId=" + guid(random) + "\">Meeting options</a></div>\n<div>" + std::string(80, '_') +
+             "</div>\n";
     case Service::zoom:
-      return "<p>Join Zoom Meeting<br>\n<a href=\"" + link + "\">" + link + "</a></p>\n<p>Meeting ID: " +
-             digits(random, 11) + "<br>\nPasscode: " + digits(random, 6) +
+      return "<p>Join Zoom Meeting<br>\n<a href=\"" + link + "\">" + link +
+             "</a></p>\n<p>Meeting ID: " + digits(random, 11) + "<br>\nPasscode: " + digits(random, 6) +
              "</p>\n<p>One tap mobile<br>\n+4969380" + digits(random, 5) + ",," + digits(random, 11) +
              "# Germany</p>\n";
     case Service::meet:
       return "<p>Google Meet joining info<br>\nVideo call link: <a href=\"" + link + "\">" + link +
              "</a><br>\nOr dial: (DE) +49 30 " + digits(random, 8) + " PIN: " + digits(random, 9) + "#</p>\n";
     case Service::webex:
-      return "<p>Join Webex meeting: <a href=\"" + link + "\">" + link + "</a><br>\nMeeting number: " +
-             digits(random, 10) + "</p>\n";
-    case Service::whereby: return "<p>Join the room: " + link + "</p>\n";
+      return "<p>Join Webex meeting: <a href=\"" + link + "\">" + link +
+             "</a><br>\nMeeting number: " + digits(random, 10) + "</p>\n";
+    case Service::whereby:
+      return "<p>Join the room: " + link + "</p>\n";
     case Service::none:
       return "<p>Room " + digits(random, 3) + ", building " + std::string(1, static_cast<char>('A' + random.below(4))) +
              ". Dial-in: +49 89 " + digits(random, 8) + "</p>\n";
@@ -338,11 +351,20 @@ Invite makeInvite(Service service, Random& random) {
   Invite invite;
   invite.description = std::move(html);
   switch (service) {
-    case Service::teams: invite.location = "Microsoft Teams Meeting"; break;
-    case Service::zoom: invite.location = link; break;
-    case Service::webex: invite.location = link; break;
-    case Service::none: invite.location = "Room " + digits(random, 3); break;
-    default: break;
+    case Service::teams:
+      invite.location = "Microsoft Teams Meeting";
+      break;
+    case Service::zoom:
+      invite.location = link;
+      break;
+    case Service::webex:
+      invite.location = link;
+      break;
+    case Service::none:
+      invite.location = "Room " + digits(random, 3);
+      break;
+    default:
+      break;
   }
   return invite;
 }
@@ -436,10 +458,14 @@ struct Pattern {
   bool fallsOn(sys_days first, sys_days day) const {
     const unsigned weekday = std::chrono::weekday(day).c_encoding();
     switch (kind) {
-      case Kind::everyDay: return true;
-      case Kind::weekdays: return weekday != 0 && weekday != 6;
-      case Kind::weekly: return (weekdays >> weekday) & 1;
-      case Kind::fortnightly: return (day - first).count() % 14 == 0;
+      case Kind::everyDay:
+        return true;
+      case Kind::weekdays:
+        return weekday != 0 && weekday != 6;
+      case Kind::weekly:
+        return (weekdays >> weekday) & 1;
+      case Kind::fortnightly:
+        return (day - first).count() % 14 == 0;
     }
     return false;
   }
@@ -510,8 +536,8 @@ CalendarObject series(Random& random, int number, sys_days first, sys_days last,
   std::vector<std::size_t> excluded;
   std::vector<std::size_t> moved;
   if (current) {
-    const auto upcoming = static_cast<std::size_t>(
-        std::lower_bound(occurrences.begin(), occurrences.end(), today) - occurrences.begin());
+    const auto upcoming =
+        static_cast<std::size_t>(std::lower_bound(occurrences.begin(), occurrences.end(), today) - occurrences.begin());
     if (choose(upcoming)) excluded.push_back(upcoming);
     if (choose(upcoming + 1)) moved.push_back(upcoming + 1);
   }

@@ -33,10 +33,12 @@ CalendarEvent typicalInvite() {
   CalendarEvent event;
   event.title = "Quarterly planning";
   event.location = "Microsoft Teams Meeting";
-  std::string notes = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head><body>";
+  std::string notes =
+      "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"></head><body>";
   notes += prose(9000);
-  notes += "<div>________________________________________________________________________________</div>"
-           "<div><span style=\"font-size:24px\">Microsoft Teams meeting</span></div><div><a href=\"";
+  notes +=
+      "<div>________________________________________________________________________________</div>"
+      "<div><span style=\"font-size:24px\">Microsoft Teams meeting</span></div><div><a href=\"";
   notes += kTeamsLink;
   notes += "\" target=\"_blank\">Click here to join the meeting</a></div><div>Meeting ID: 123 456 789</div>";
   notes.resize(10 * 1024 - 20, ' ');
@@ -70,7 +72,11 @@ void searchWithoutLink(benchmark::State& state, const std::string& text) {
 void BM_TextWithoutLink(benchmark::State& state) {
   searchWithoutLink(state, prose(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_TextWithoutLink)->RangeMultiplier(4)->Range(16 << 10, 1 << 20)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TextWithoutLink)
+    ->RangeMultiplier(4)
+    ->Range(16 << 10, 1 << 20)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // "http://http://http://..." with no white space and no host: every scheme starts a match
 // that a backtracking engine would try to complete to the end of the run.
@@ -85,7 +91,11 @@ std::string schemeRun(std::size_t bytes) {
 void BM_HostileSchemeRun(benchmark::State& state) {
   searchWithoutLink(state, schemeRun(static_cast<std::size_t>(state.range(0))));
 }
-BENCHMARK(BM_HostileSchemeRun)->RangeMultiplier(2)->Range(25'000, 200'000)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HostileSchemeRun)
+    ->RangeMultiplier(2)
+    ->Range(25'000, 200'000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // The same run after a scheme and every service's host, each standing alone: nothing rules
 // any service out, and each search has to take the run itself.
@@ -103,7 +113,11 @@ BENCHMARK(BM_HostileSchemeRunAfterHosts)
 void BM_LinkCharacterLine(benchmark::State& state) {
   searchWithoutLink(state, std::string(static_cast<std::size_t>(state.range(0)), 'a'));
 }
-BENCHMARK(BM_LinkCharacterLine)->RangeMultiplier(4)->Range(128 << 10, 2 << 20)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LinkCharacterLine)
+    ->RangeMultiplier(4)
+    ->Range(128 << 10, 2 << 20)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 // The same line starting with a meeting link: the match, and so the URL parsed, is the
 // whole line.

@@ -30,6 +30,10 @@ bool parseDate(const std::string& text, sys_days& out) {
   return true;
 }
 
+bool isCount(const std::string& text) {
+  return !text.empty() && text.size() <= 7 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,9 +50,9 @@ int main(int argc, char** argv) {
     }
     const std::string value = argv[++i];
     if (option == "--today" && parseDate(value, options.today)) continue;
-    if (option == "--events") {
+    if (option == "--events" && isCount(value)) {
       options.events = std::stoi(value);
-    } else if (option == "--series") {
+    } else if (option == "--series" && isCount(value)) {
       options.series = std::stoi(value);
     } else if (option == "--ics") {
       icsPath = value;

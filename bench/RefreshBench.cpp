@@ -37,10 +37,13 @@ class LoadedStore {
  public:
   explicit LoadedStore(const std::filesystem::path& path)
       : sim(benchNow()),
-        store(sim.runLoop, sim.clock,
-              [location = path.string()] { return std::vector<CalendarSource>{{CalendarSource::Kind::path, location}}; },
-              quietOptions()),
-        platform{sim.application, sim.clock,         sim.runLoop,   sim.statusItem, store,
+        store(
+            sim.runLoop, sim.clock,
+            [location = path.string()] {
+              return std::vector<CalendarSource>{{CalendarSource::Kind::path, location}};
+            },
+            quietOptions()),
+        platform{sim.application,        sim.clock,       sim.runLoop,   sim.statusItem, store,
                  sim.notificationCenter, sim.preferences, sim.workspace, sim.loginItem} {
     bool answered = false;
     store.requestAccess([&answered](bool) { answered = true; });

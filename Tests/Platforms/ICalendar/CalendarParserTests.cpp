@@ -23,8 +23,9 @@ std::vector<std::string> outcomeOf(const ParseResult& result) {
   if (!result.calendar) return lines;
   for (const auto& event : result.calendar->occurrences(utcTime(1990, 1, 1), utcTime(2040, 1, 1))) {
     lines.push_back(event->title.value_or("<none>") + " | " + event->notes.value_or("<none>") + " | " +
-                    event->location.value_or("<none>") + " | " + std::to_string(event->startDate.time_since_epoch().count()) +
-                    " | " + std::to_string(event->endDate.time_since_epoch().count()) + " | " +
+                    event->location.value_or("<none>") + " | " +
+                    std::to_string(event->startDate.time_since_epoch().count()) + " | " +
+                    std::to_string(event->endDate.time_since_epoch().count()) + " | " +
                     event->eventIdentifier.value_or("<none>"));
   }
   std::sort(lines.begin() + 1 + static_cast<std::ptrdiff_t>(result.problems.size()), lines.end());
@@ -58,11 +59,15 @@ TEST(CalendarParser, PiecesOfAnySizeGiveTheCalendarOfTheWholeText) {
 }
 
 TEST(CalendarParser, LineEndsAndTheByteOrderMarkMayBeSplitAnywhere) {
-  const std::string body = "BEGIN:VEVENT\r\nUID:a\r\nSUMMARY:Split\r\n  in two\r\nDTSTART:20240301T090000Z\r\n"
-                           "DESCRIPTION:line\\none\r\n\tcontinued\r\nEND:VEVENT\r"
-                           "BEGIN:VEVENT\rUID:b\rSUMMARY:Lone CR\rDTSTART:20240302T090000Z\rEND:VEVENT\n"
-                           "BEGIN:VEVENT\nUID:c\nSUMMARY:LF\nDTSTART:20240303T090000Z\nEND:VEVENT\n\n\r\n";
-  const std::string text = "\xEF\xBB\xBF" "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + body + "END:VCALENDAR\r\n";
+  const std::string body =
+      "BEGIN:VEVENT\r\nUID:a\r\nSUMMARY:Split\r\n  in two\r\nDTSTART:20240301T090000Z\r\n"
+      "DESCRIPTION:line\\none\r\n\tcontinued\r\nEND:VEVENT\r"
+      "BEGIN:VEVENT\rUID:b\rSUMMARY:Lone CR\rDTSTART:20240302T090000Z\rEND:VEVENT\n"
+      "BEGIN:VEVENT\nUID:c\nSUMMARY:LF\nDTSTART:20240303T090000Z\nEND:VEVENT\n\n\r\n";
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" +
+      body + "END:VCALENDAR\r\n";
   expectSameInPieces(text, {1, 2, 3, 4, 5, 6, 7, 8});
   // A text that is nothing but the start of a byte-order mark, or ends without a line end.
   expectSameInPieces("\xEF\xBB", {1});
@@ -73,8 +78,9 @@ TEST(CalendarParser, OverlongLinesAreCutTheSameWhereverThePiecesEnd) {
   const std::size_t overlong = ParseLimits::kMaxLineBytes + 5000;
   std::string folded = "LOCATION:";
   for (std::size_t written = 0; written < overlong; written += 70) folded += std::string(70, 'x') + "\r\n ";
-  const std::string text = calendarWith(event("UID:long\nSUMMARY:Long\nDTSTART:20240301T090000Z\nDESCRIPTION:" +
-                                              std::string(overlong, 'd') + "\n" + folded + "end"));
+  const std::string text =
+      calendarWith(event("UID:long\nSUMMARY:Long\nDTSTART:20240301T090000Z\nDESCRIPTION:" + std::string(overlong, 'd') +
+                         "\n" + folded + "end"));
   const ParseResult whole = parseCalendar(text);
   EXPECT_THAT(whole.problems, ::testing::Contains(::testing::HasSubstr("cut to")));
   expectSameInPieces(text, {1000, 4096, 65536, ParseLimits::kMaxLineBytes, ParseLimits::kMaxLineBytes + 1});
@@ -95,9 +101,18 @@ std::string textsOf(const std::string& text) {
 // a property back to it. Both ways must read every value alike.
 TEST(CalendarParser, PlainTextsReadAsLibicalsParserReadsThem) {
   const std::string values[] = {
-      "plain",         "  spaces around  ", "\t tabs \t",     "a\\nb\\Nc",  "comma\\, semicolon\\; backslash\\\\",
-      "unknown \\q", "ends in \\",        "   ",             "caf\xc3\xa9", "\xff\xfe not UTF-8",
-      "\"quoted\": colon", "https://zoom.us/j/1?pwd=a;b,c",
+      "plain",
+      "  spaces around  ",
+      "\t tabs \t",
+      "a\\nb\\Nc",
+      "comma\\, semicolon\\; backslash\\\\",
+      "unknown \\q",
+      "ends in \\",
+      "   ",
+      "caf\xc3\xa9",
+      "\xff\xfe not UTF-8",
+      "\"quoted\": colon",
+      "https://zoom.us/j/1?pwd=a;b,c",
   };
   for (const char* name : {"SUMMARY", "LOCATION", "DESCRIPTION", "URL"}) {
     for (const std::string& value : values) {

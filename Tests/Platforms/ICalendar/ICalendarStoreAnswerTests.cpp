@@ -1,9 +1,8 @@
 // The store keeps its last answer for the next refresh of the same window: only while
 // nothing it depends on has changed.
 
-#include <unicode/timezone.h>
-
 #include <gtest/gtest.h>
+#include <unicode/timezone.h>
 
 #include "ICalendar/ICalendarStore.h"
 #include "Platforms/ICalendar/Support/StoreFixture.h"

@@ -36,15 +36,15 @@ TEST(MergedCalendar, OneEventPerCalendarAnswersAsTheEventsInOneText) {
   }
   const auto together = parsed(calendarWith(all));
   const auto merged = mergeCalendars(parts);
-  const auto mergedTwice = mergeCalendars({mergeCalendars({parts.begin(), parts.begin() + 4}),
-                                           mergeCalendars({parts.begin() + 4, parts.end()})});
+  const auto mergedTwice = mergeCalendars(
+      {mergeCalendars({parts.begin(), parts.begin() + 4}), mergeCalendars({parts.begin() + 4, parts.end()})});
   EXPECT_EQ(merged->eventCount(), together->eventCount());
   const struct {
     Instant start;
     Instant end;
   } windows[] = {
-      {berlin(2024, 3, 5), berlin(2024, 3, 9)},        // a refresh's four days
-      {berlin(2024, 3, 10), berlin(2024, 3, 11)},      // only the long events reach it
+      {berlin(2024, 3, 5), berlin(2024, 3, 9)},          // a refresh's four days
+      {berlin(2024, 3, 10), berlin(2024, 3, 11)},        // only the long events reach it
       {berlin(2024, 3, 5, 12), berlin(2024, 3, 5, 12)},  // empty
       {berlin(2024, 1, 1), berlin(2025, 1, 1)},
   };
