@@ -55,7 +55,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   std::unique_ptr<MenuRenderer> renderer;
   TrayStatusItem statusItem([&renderer](std::shared_ptr<Menu> menu, QPoint at) {
     if (!renderer) renderer = std::make_unique<MenuRenderer>(std::move(menu));
-    renderer->popup()->popup(at);
+    renderer->popUp(at);
   });
 
   Platform platform{application, clock, runLoop, statusItem, calendars, notifications, preferences, workspace,

@@ -1,8 +1,11 @@
 #include "QtMenu/MenuRenderer.h"
 
+#include <QGuiApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QWidgetAction>
 
+#include "QtMenu/DropDownPlacement.h"
 #include "QtMenu/Fonts.h"
 #include "QtMenu/PopupMenu.h"
 #include "QtMenu/SectionTitleRow.h"
@@ -80,10 +83,28 @@ void MenuRenderer::scheduleRender() {
   QMetaObject::invokeMethod(this, &MenuRenderer::render, Qt::QueuedConnection);
 }
 
+void MenuRenderer::popUp(QPoint anchor) {
+  if (popup_->isVisible()) {
+    popup_->hide();
+    return;
+  }
+  anchor_ = anchor;
+  popup_->popup(placement());
+}
+
+QPoint MenuRenderer::placement() const {
+  const QScreen* screen = QGuiApplication::screenAt(anchor_);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return anchor_;
+  return dropDownPosition(anchor_, popup_->sizeHint(), screen->availableGeometry());
+}
+
 void MenuRenderer::render() {
   renderPending_ = false;
   const Theme theme{popup_->palette(), popup_->font()};
-  popup_->clear();
+  // The new entries go in before the old ones leave: a menu emptied while open closes, and a
+  // widget deleted under the pointer takes the pointer's grab with it.
+  const QList<QAction*> previous = popup_->actions();
   if (menu_) {
     for (const MenuItem& item : menu_->items()) {
       switch (item.kind) {
@@ -95,6 +116,12 @@ void MenuRenderer::render() {
       }
     }
   }
+  for (QAction* action : previous) {
+    popup_->removeAction(action);
+    action->deleteLater();
+  }
+  // QMenu has taken its new size by now; a bottom panel's drop-down must grow upwards.
+  if (popup_->isVisible()) popup_->move(placement());
   emit rendered();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <memory>
 
 #include "ui/Menu.h"
@@ -20,8 +21,9 @@ class PopupMenu;
 //                  upper case at the right; typing that letter while open chooses it
 //   separator      a separator
 // The popup is rebuilt whole after the model changes, once per burst of changes (the model
-// reports each item it adds), also while it is open: it stays open where it is and its
-// entries are replaced. A change of theme rebuilds it too, in the new colours.
+// reports each item it adds), also while it is open: it stays open, its entries are
+// replaced in place, and it keeps its place beside the panel as its height changes. A change
+// of theme rebuilds it too, in the new colours.
 //
 // Main thread, with a QApplication. The renderer takes the menu's change observer.
 class MenuRenderer : public QObject {
@@ -35,6 +37,11 @@ class MenuRenderer : public QObject {
   // What to pop up, or hand to a tray icon; owned by the renderer.
   QMenu* popup() const;
 
+  // Opens the drop-down beside `anchor`, a point on a panel item in global coordinates (see
+  // DropDownPlacement.h); closes it when it is open already, as a second click on the item
+  // does on panels that pass that click on.
+  void popUp(QPoint anchor);
+
  signals:
   // After every rebuild of the popup's entries.
   void rendered();
@@ -42,10 +49,12 @@ class MenuRenderer : public QObject {
  private:
   void scheduleRender();
   void render();
+  QPoint placement() const;
 
   std::shared_ptr<Menu> menu_;
   std::unique_ptr<PopupMenu> popup_;
   bool renderPending_ = false;
+  QPoint anchor_;
 };
 
 }  // namespace CorlaMeetings

@@ -6,8 +6,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <utility>
 
+#include "QtMenu/FittedText.h"
 #include "QtMenu/Fonts.h"
 #include "QtMenu/FlippedGeometry.h"
 #include "QtMenu/QPainterGraphicsContext.h"
@@ -17,9 +20,6 @@
 namespace CorlaMeetings {
 
 namespace {
-
-// How far a fixed label may be narrowed to fit its frame; past this it is clipped.
-constexpr int kNarrowestStretch = 75;
 
 // Background, then the node's own drawing; its subviews are child widgets, painted after.
 void paintNode(QWidget& widget, const View& view, const QPalette& palette) {
@@ -39,6 +39,15 @@ QString buttonTitle(const std::string& title) {
 QWidget* makeNodeWidget(const std::shared_ptr<const View>& view, const Theme& theme, QWidget* parent,
                         const QRect& geometry);
 
+// What a button `frameWidth` wide leaves for its title once its style has drawn the bevel
+// and padding around it.
+int textWidth(const QPushButton& button, int frameWidth) {
+  QStyleOptionButton option;
+  option.initFrom(&button);
+  const QSize chrome = button.style()->sizeFromContents(QStyle::CT_PushButton, &option, QSize(0, 0), &button);
+  return frameWidth - chrome.width();
+}
+
 void addSubviews(QWidget& widget, const View& view, const Theme& theme) {
   for (const std::shared_ptr<View>& subview : view.subviews()) {
     if (!subview) continue;
@@ -53,6 +62,7 @@ QWidget* makeNodeWidget(const std::shared_ptr<const View>& view, const Theme& th
     widget = new LabelWidget(label, theme, geometry.width(), parent);
   } else if (auto button = std::dynamic_pointer_cast<const Button>(view)) {
     auto* pushButton = new QPushButton(buttonTitle(button->title), parent);
+    pushButton->setFont(fitText(pushButton->text(), pushButton->font(), textWidth(*pushButton, geometry.width()), 1).font);
     pushButton->setEnabled(button->enabled);
     // Keys belong to the menu around the button: its letters choose commands.
     pushButton->setFocusPolicy(Qt::NoFocus);
@@ -94,12 +104,11 @@ LabelWidget::LabelWidget(std::shared_ptr<const Label> label, const Theme& theme,
   if (label_->lineBreakMode == LineBreakMode::truncateTail) {
     text = QFontMetrics(font).elidedText(text, Qt::ElideRight, width);
   } else {
-    // The frames were drawn for a narrow UI font; a wider one (DejaVu, say) would clip a
-    // short fixed text such as "10:00 AM-11:00 AM". Narrow the face a little instead.
-    const int natural = QFontMetrics(font).horizontalAdvance(text);
-    if (natural > width && width > 0) {
-      font.setStretch(std::max(kNarrowestStretch, width * 100 / natural));
-    }
+    // The frames were drawn for a narrow UI font; in a wider one (DejaVu, say) a short
+    // fixed text such as "10:00 AM-11:00 AM" would be clipped.
+    const FittedText fitted = fitText(text, font, width);
+    font = fitted.font;
+    horizontalScale_ = fitted.horizontalScale;
   }
   setFont(font);
 
@@ -116,7 +125,16 @@ LabelWidget::LabelWidget(std::shared_ptr<const Label> label, const Theme& theme,
 
 void LabelWidget::paintEvent(QPaintEvent* event) {
   paintNode(*this, *label_, palette_);
-  QLabel::paintEvent(event);
+  if (horizontalScale_ >= 1) {
+    QLabel::paintEvent(event);
+    return;
+  }
+  // Narrowed: the text is laid out as QLabel would, in a frame widened by the same factor.
+  QPainter painter(this);
+  painter.setFont(font());
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.scale(horizontalScale_, 1);
+  painter.drawText(QRectF(0, 0, width() / horizontalScale_, height()), static_cast<int>(alignment()), text());
 }
 
 }  // namespace CorlaMeetings

@@ -14,8 +14,10 @@ namespace CorlaMeetings {
 // top-left origin, one point to one logical pixel; later subviews lie above earlier ones.
 //   Label   a QLabel: plain text only, one line (control characters shown as spaces), the
 //           model's font and colour, aligned left or right at the top of its frame, cut
-//           with "…" to the frame's width when it truncates at the tail, clipped otherwise
-//   Button  a QPushButton with the title and enabled flag; a click calls Button::press()
+//           with "…" to the frame's width when it truncates at the tail, otherwise drawn
+//           whole, narrowed and shrunk as far as it takes to fit (see FittedText.h)
+//   Button  a QPushButton with the title (in a smaller size where it would not fit) and
+//           enabled flag; a click calls Button::press()
 //   other   a ViewWidget
 // Widgets keep their nodes alive. The result belongs to `parent`, or to the caller when null.
 QWidget* makeViewWidget(std::shared_ptr<const View> root, const Theme& theme, QWidget* parent = nullptr);
@@ -49,12 +51,16 @@ class LabelWidget : public QLabel {
   // `width` is what the text is cut to, the width of the label's frame.
   LabelWidget(std::shared_ptr<const Label> label, const Theme& theme, int width, QWidget* parent);
 
+  // Below 1 where the text is narrowed to fit its frame.
+  double horizontalScale() const { return horizontalScale_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::shared_ptr<const Label> label_;
   QPalette palette_;
+  double horizontalScale_ = 1;
 };
 
 }  // namespace CorlaMeetings

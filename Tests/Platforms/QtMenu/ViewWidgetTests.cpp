@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
 
 #include "QtMenu/Fonts.h"
 #include "Simulated/SimulatedClock.h"
 #include "Support/LocalTime.h"
 #include "ui/HeaderView.h"
+#include "ui/DisplayText.h"
 #include "ui/MeetingCardView.h"
 
 // Readable failures for the Qt values compared here.
@@ -145,6 +149,52 @@ TEST(ViewWidget, ShowsTextAsOnePlainLineCutToItsWidth) {
     EXPECT_TRUE(label.text().endsWith(QChar(0x2026))) << label.text().toStdString();
     EXPECT_TRUE(full.startsWith(label.text().chopped(1))) << label.text().toStdString();
     EXPECT_LE(QFontMetrics(label.font()).horizontalAdvance(label.text()), 164);
+  }
+}
+
+// A time that cannot be read is a wrong time. Debian's UI font is wider than the one the
+// frames were laid out for: every short fixed text still shows whole, in both clock styles,
+// at every hour of the day.
+TEST(ViewWidget, ShowsFixedTextsWholeInAWideFont) {
+  const Theme dejaVu{light, QFont(QStringLiteral("DejaVu Sans"))};
+  SimulatedClock clock(december7(0));
+  for (const char* locale : {"en_US", "en_GB"}) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale(locale), status);
+    for (int hour = 0; hour < 24; ++hour) {
+      const MeetingItem item = meetingItem("Sync", december7(hour, 14), december7(hour, 44), "https://zoom.us/j/1");
+      for (std::shared_ptr<const View> view : {std::shared_ptr<const View>(std::make_shared<MeetingCardView>(
+                                                   item, [] {}, december7(0))),
+                                               std::shared_ptr<const View>(std::make_shared<HeaderView>(
+                                                   std::vector<MeetingItem>(120, item), item, clock))}) {
+        std::unique_ptr<QWidget> widget(makeViewWidget(view, dejaVu));
+        for (const auto* label : widget->findChildren<const LabelWidget*>()) {
+          if (label->text().endsWith(QChar(0x2026))) continue;  // a truncating label, cut on purpose
+          SCOPED_TRACE(locale + (": " + label->text().toStdString()));
+          EXPECT_LE(QFontMetricsF(label->font()).horizontalAdvance(label->text()) * label->horizontalScale(),
+                    label->width() + 1e-6);
+        }
+      }
+      std::unique_ptr<QWidget> card(makeViewWidget(std::make_shared<MeetingCardView>(item, [] {}, december7(0)), dejaVu));
+      EXPECT_EQ(labelAt(*card, 1).text(), QString::fromStdString(timeRange(*item.event))) << "never elided";
+    }
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  icu::Locale::setDefault(icu::Locale("en_US"), status);
+}
+
+TEST(ViewWidget, FitsButtonTitlesInsideTheirBevel) {
+  QFont large(QStringLiteral("DejaVu Sans"));
+  large.setPixelSize(24);
+  for (const std::optional<std::string>& link : {std::optional<std::string>("https://zoom.us/j/1"), {}}) {
+    std::unique_ptr<QWidget> card(makeViewWidget(
+        std::make_shared<MeetingCardView>(meetingItem("Sync", december7(9), december7(10), link), [] {}, december7(8)),
+        Theme{light, large}));
+    auto* button = qobject_cast<QPushButton*>(childrenOf(*card).back());
+    QStyleOptionButton option;
+    option.initFrom(button);
+    const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), contents.width()) << button->text().toStdString();
   }
 }
 

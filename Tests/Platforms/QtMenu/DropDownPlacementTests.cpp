@@ -1,0 +1,43 @@
+#include "QtMenu/DropDownPlacement.h"
+
+#include <gtest/gtest.h>
+
+namespace CorlaMeetings {
+namespace {
+
+// A 1280 x 1024 screen; `available` is what its panels leave.
+TEST(DropDownPlacement, OpensBesideThePanelAndInsideTheScreen) {
+  const QSize menu(410, 600);
+  const struct {
+    const char* name;
+    QRect available;
+    QPoint anchor;
+    QPoint expected;
+  } cases[] = {
+      // A top panel 27 high, the item near the right end: below the panel, flush right.
+      {"top panel", {0, 27, 1280, 997}, {1128, 13}, {870, 27}},
+      {"top panel, item at the left", {0, 27, 1280, 997}, {40, 13}, {40, 27}},
+      // A bottom panel: above it, whatever the menu's height.
+      {"bottom panel", {0, 0, 1280, 990}, {1200, 1010}, {870, 390}},
+      {"left panel", {48, 0, 1232, 1024}, {20, 300}, {48, 300}},
+      {"right panel", {0, 0, 1232, 1024}, {1250, 300}, {822, 300}},
+      // No space reserved (GNOME's top bar through some paths, a floating dock): below the
+      // point, or above it where there is no room below.
+      {"no panel, upper half", {0, 0, 1280, 1024}, {600, 10}, {600, 10}},
+      {"no panel, lower half", {0, 0, 1280, 1024}, {600, 1015}, {600, 415}},
+      {"no panel, middle, room neither way", {0, 0, 1280, 1024}, {600, 500}, {600, 424}},
+      // Screens side by side: the second starts at x 1280.
+      {"second screen", {1280, 30, 1920, 1050}, {3100, 12}, {2790, 30}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(dropDownPosition(c.anchor, menu, c.available), c.expected) << c.name;
+  }
+}
+
+TEST(DropDownPlacement, ALargerMenuStartsAtTheTopLeftOfTheArea) {
+  EXPECT_EQ(dropDownPosition({1200, 5}, {410, 2000}, {0, 27, 1280, 997}), QPoint(870, 27));
+  EXPECT_EQ(dropDownPosition({1200, 1000}, {1500, 300}, {0, 0, 1280, 990}), QPoint(0, 690));
+}
+
+}  // namespace
+}  // namespace CorlaMeetings
