@@ -2,9 +2,12 @@
 #include <QDBusConnection>
 #include <QMenu>
 
+#include <iostream>
 #include <memory>
+#include <string>
 
 #include "FrontEnds.h"
+#include "WindowSystem.h"
 #include "ICalendar/ICalendarStore.h"
 #include "ICalendar/SourceList.h"
 #include "Qt/DBusNotificationCenter.h"
@@ -24,7 +27,21 @@
 namespace CorlaMeetings {
 
 int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
+  const std::string qtPlatform = trayPlatform(currentSession());
+  if (!platformStarts(qtPlatform)) {
+    std::cerr << "velto: cannot show the tray: ";
+    if (qtPlatform.empty()) {
+      std::cerr << "no graphical session (DISPLAY and WAYLAND_DISPLAY are unset)";
+    } else {
+      std::cerr << "Qt's platform \"" << qtPlatform << "\" does not start here"
+                << (qtPlatform.starts_with("wayland") ? " (is qt6-wayland installed?)" : "");
+    }
+    std::cerr << "; showing the terminal view instead\n";
+    return runTerminalFrontEnd(line, argc, argv);
+  }
+  TrayPlatformEnvironment environment(qtPlatform);
   QApplication app(argc, argv);
+  environment.restore();
   // The drop-down is the only window; closing it must not end the program.
   QApplication::setQuitOnLastWindowClosed(false);
   QApplication::setApplicationName("velto");

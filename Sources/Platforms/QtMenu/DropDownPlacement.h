@@ -3,8 +3,17 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <optional>
 
 namespace CorlaMeetings {
+
+// The point a drop-down opens beside, from the one a panel gave for a click on its item
+// (global coordinates). Panels that cannot tell send the origin, and some send the click's
+// place within the item (a few pixels from the origin, as waybar does): then the pointer's
+// position, where the window system tells it (`pointer`); else the far end of the panel that
+// the screen's work area (`available`, within `screen`) shows, where trays sit; else the
+// point as given.
+QPoint panelAnchor(QPoint given, std::optional<QPoint> pointer, const QRect& screen, const QRect& available);
 
 // Where a drop-down of `size` opens for a click at `anchor` on a panel item (global
 // coordinates), given `available`, the screen's area less its panels:

@@ -1,14 +1,15 @@
 #include "QtMenu/MenuRenderer.h"
 
-#include <QGuiApplication>
 #include <QPointer>
-#include <QScreen>
+#include <QTimer>
 #include <QWidgetAction>
 
+#include "QtMenu/DesktopGeometry.h"
 #include "QtMenu/DropDownPlacement.h"
 #include "QtMenu/Fonts.h"
 #include "QtMenu/PopupMenu.h"
 #include "QtMenu/SectionTitleRow.h"
+#include "QtMenu/SwayIpc.h"
 #include "QtMenu/SemanticColors.h"
 #include "QtMenu/Theme.h"
 #include "QtMenu/ViewWidget.h"
@@ -17,6 +18,10 @@
 namespace CorlaMeetings {
 
 namespace {
+
+// A window is mapped within a frame or two of being shown; a slow compositor gets half a second.
+constexpr int kPlaceWindowInterval = 25;
+constexpr int kPlaceWindowAttempts = 20;
 
 // Menu texts are shown as given: '&' would otherwise mark a mnemonic.
 QString entryText(const std::string& title) {
@@ -61,7 +66,12 @@ void addCommand(PopupMenu& popup, const MenuItem& item) {
 }  // namespace
 
 MenuRenderer::MenuRenderer(std::shared_ptr<Menu> menu, QObject* parent)
-    : QObject(parent), menu_(std::move(menu)), popup_(std::make_unique<PopupMenu>()) {
+    : QObject(parent), menu_(std::move(menu)), popup_(std::make_unique<PopupMenu>()), placeWindow_(new QTimer(this)) {
+  placeWindow_->setInterval(kPlaceWindowInterval);
+  connect(placeWindow_, &QTimer::timeout, this, [this] {
+    const bool placed = popup_->isVisible() && moveOwnWindow(placement().topLeft());
+    if (placed || !popup_->isVisible() || ++placeAttempts_ >= kPlaceWindowAttempts) placeWindow_->stop();
+  });
   QPointer<MenuRenderer> self(this);
   if (menu_) {
     menu_->setChangeObserver([self] {
@@ -88,15 +98,28 @@ void MenuRenderer::popUp(QPoint anchor) {
     popup_->hide();
     return;
   }
-  anchor_ = anchor;
-  popup_->popup(placement());
+  const DesktopGeometry desktop = desktopGeometryAt(anchor);
+  anchor_ = panelAnchor(anchor, desktop.pointer, desktop.screen, desktop.workArea);
+  workArea_ = desktop.workArea;
+  popup_->fitWindowToContents(workArea_.size());
+  const QRect geometry = placement();
+  popup_->popup(geometry.topLeft());
+  // Qt keeps a popup inside the whole screen only; it must stay off the panels too.
+  popup_->setGeometry(geometry);
+  placeStandingWindow();
 }
 
-QPoint MenuRenderer::placement() const {
-  const QScreen* screen = QGuiApplication::screenAt(anchor_);
-  if (!screen) screen = QGuiApplication::primaryScreen();
-  if (!screen) return anchor_;
-  return dropDownPosition(anchor_, popup_->sizeHint(), screen->availableGeometry());
+void MenuRenderer::placeStandingWindow() {
+  if (!PopupMenu::standsAlone() || !hasSwayIpc()) return;
+  placeAttempts_ = 0;
+  placeWindow_->start();
+}
+
+QRect MenuRenderer::placement() const {
+  QSize size = popup_->sizeHint();
+  if (workArea_.isEmpty()) return QRect(anchor_, size);
+  size = size.boundedTo(workArea_.size());  // it scrolls beyond
+  return QRect(dropDownPosition(anchor_, size, workArea_), size);
 }
 
 void MenuRenderer::render() {
@@ -121,7 +144,11 @@ void MenuRenderer::render() {
     action->deleteLater();
   }
   // QMenu has taken its new size by now; a bottom panel's drop-down must grow upwards.
-  if (popup_->isVisible()) popup_->move(placement());
+  if (popup_->isVisible()) {
+    popup_->fitWindowToContents(workArea_.size());
+    popup_->setGeometry(placement());
+    placeStandingWindow();
+  }
   emit rendered();
 }
 

@@ -2,11 +2,13 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <memory>
 
 #include "ui/Menu.h"
 
 class QMenu;
+class QTimer;
 
 namespace CorlaMeetings {
 
@@ -37,9 +39,9 @@ class MenuRenderer : public QObject {
   // What to pop up, or hand to a tray icon; owned by the renderer.
   QMenu* popup() const;
 
-  // Opens the drop-down beside `anchor`, a point on a panel item in global coordinates (see
-  // DropDownPlacement.h); closes it when it is open already, as a second click on the item
-  // does on panels that pass that click on.
+  // Opens the drop-down beside `anchor`, the point a panel gave for a click on its item, in
+  // global coordinates (see DropDownPlacement.h); closes it when it is open already, as a
+  // second click on the item does on panels that pass that click on.
   void popUp(QPoint anchor);
 
  signals:
@@ -49,12 +51,18 @@ class MenuRenderer : public QObject {
  private:
   void scheduleRender();
   void render();
-  QPoint placement() const;
+  QRect placement() const;
+  void placeStandingWindow();
 
   std::shared_ptr<Menu> menu_;
   std::unique_ptr<PopupMenu> popup_;
   bool renderPending_ = false;
+  // Where the open drop-down belongs, taken when it opened (the pointer moves on).
   QPoint anchor_;
+  QRect workArea_;
+  // Where the drop-down is a window of its own, sway places it, and only once it is mapped.
+  QTimer* placeWindow_;  // a Qt child
+  int placeAttempts_ = 0;
 };
 
 }  // namespace CorlaMeetings

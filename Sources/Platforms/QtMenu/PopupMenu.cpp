@@ -1,5 +1,6 @@
 #include "QtMenu/PopupMenu.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QProxyStyle>
 
@@ -30,6 +31,8 @@ PopupMenu::PopupMenu(QWidget* parent) : QMenu(parent) {
   auto* style = new ScrollingMenuStyle;
   style->setParent(this);
   setStyle(style);
+  // What a compositor names the window by, where the drop-down is one (see the header).
+  setWindowTitle(QStringLiteral("Velto Meetings Reminder"));
 }
 
 void PopupMenu::setKeyEquivalent(QAction& action, QChar key) {
@@ -57,6 +60,18 @@ void PopupMenu::keyPressEvent(QKeyEvent* event) {
     }
   }
   QMenu::keyPressEvent(event);
+}
+
+bool PopupMenu::standsAlone() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+void PopupMenu::fitWindowToContents(QSize largest) {
+  if (!standsAlone()) return;
+  setFixedSize(largest.isEmpty() ? sizeHint() : sizeHint().boundedTo(largest));
+}
+
+bool PopupMenu::event(QEvent* event) {
+  if (event->type() == QEvent::WindowDeactivate && standsAlone() && isVisible()) hide();
+  return QMenu::event(event);
 }
 
 void PopupMenu::changeEvent(QEvent* event) {

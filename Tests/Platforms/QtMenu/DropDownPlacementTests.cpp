@@ -39,5 +39,31 @@ TEST(DropDownPlacement, ALargerMenuStartsAtTheTopLeftOfTheArea) {
   EXPECT_EQ(dropDownPosition({1200, 1000}, {1500, 300}, {0, 0, 1280, 990}), QPoint(0, 690));
 }
 
+// waybar sends the click's place within the item; some panels send the origin.
+TEST(DropDownPlacement, TakesTheAnchorFromThePointerOrThePanelWhenThePointCannotBeRight) {
+  const QRect screen(0, 0, 1280, 800);
+  const QRect underTopBar(0, 30, 1280, 770);
+  const QRect aboveBottomBar(0, 0, 1280, 770);
+  const struct {
+    const char* name;
+    QPoint given;
+    std::optional<QPoint> pointer;
+    QRect available;
+    QPoint expected;
+  } cases[] = {
+      {"a point on the screen", {1128, 13}, QPoint(1130, 12), underTopBar, {1128, 13}},
+      {"a point on the screen, pointer unknown", {1128, 13}, std::nullopt, underTopBar, {1128, 13}},
+      {"the origin, X11", {0, 0}, QPoint(1130, 12), underTopBar, {1130, 12}},
+      {"item-relative, X11", {8, 15}, QPoint(1262, 15), underTopBar, {1262, 15}},
+      {"an item that is at the top-left", {8, 15}, QPoint(10, 14), underTopBar, {8, 15}},
+      {"item-relative, top bar known", {8, 15}, std::nullopt, underTopBar, {1279, 29}},
+      {"item-relative, bottom bar known", {8, 15}, std::nullopt, aboveBottomBar, {1279, 770}},
+      {"item-relative, nothing known", {8, 15}, std::nullopt, screen, {8, 15}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(panelAnchor(c.given, c.pointer, screen, c.available), c.expected) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace CorlaMeetings
