@@ -61,7 +61,7 @@ MenuRenderer::MenuRenderer(std::shared_ptr<Menu> menu, QObject* parent)
     : QObject(parent), menu_(std::move(menu)), popup_(std::make_unique<PopupMenu>()) {
   QPointer<MenuRenderer> self(this);
   if (menu_) {
-    menu_->setChangeObserver([self] {
+    menu_->addChangeObserver([self] {
       if (self) self->scheduleRender();
     });
   }
