@@ -25,8 +25,9 @@ uint DBusMenuAdaptor::GetLayout(int parentId, int recursionDepth, const QStringL
   return exporter_->revision();
 }
 
+// No ids asks for every entry.
 QList<DBusMenuItemProperties> DBusMenuAdaptor::GetGroupProperties(const QList<int>& ids,
-                                                               const QStringList& propertyNames) {
+                                                                  const QStringList& propertyNames) {
   QList<DBusMenuItemProperties> found;
   for (int id : ids.isEmpty() ? exporter_->ids() : ids) {
     if (std::optional<QVariantMap> properties = exporter_->properties(id, propertyNames)) {
@@ -39,7 +40,8 @@ QList<DBusMenuItemProperties> DBusMenuAdaptor::GetGroupProperties(const QList<in
 QDBusVariant DBusMenuAdaptor::GetProperty(int id, const QString& name) {
   std::optional<QVariantMap> properties = exporter_->properties(id, {name});
   if (!properties || properties->isEmpty()) {
-    exporter_->sendErrorReply(QDBusError::InvalidArgs, QStringLiteral("No property %1 on menu entry %2").arg(name).arg(id));
+    exporter_->sendErrorReply(QDBusError::InvalidArgs,
+                              QStringLiteral("No property %1 on menu entry %2").arg(name).arg(id));
     return QDBusVariant(QString());
   }
   return QDBusVariant(properties->first());

@@ -37,7 +37,8 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
  public slots:
   uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                  CorlaMeetings::DBusMenuLayoutItem& layout);
-  QList<CorlaMeetings::DBusMenuItemProperties> GetGroupProperties(const QList<int>& ids, const QStringList& propertyNames);
+  QList<CorlaMeetings::DBusMenuItemProperties> GetGroupProperties(const QList<int>& ids,
+                                                                  const QStringList& propertyNames);
   QDBusVariant GetProperty(int id, const QString& name);
   void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
   QList<int> EventGroup(const QList<CorlaMeetings::DBusMenuEvent>& events);

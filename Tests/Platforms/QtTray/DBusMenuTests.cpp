@@ -5,7 +5,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,40 +36,22 @@ std::shared_ptr<MeetingCardView> card(std::string title, std::optional<std::stri
   return std::make_shared<MeetingCardView>(std::move(meeting), std::move(join), kNow);
 }
 
-MenuItem item(MenuItem::Kind kind, std::string title = {}, std::function<void()> action = {}) {
+MenuItem item(MenuItem::Kind kind, std::string title = {}, std::function<void()> action = {},
+              std::shared_ptr<View> view = nullptr) {
   MenuItem made;
   made.kind = kind;
   made.title = std::move(title);
   made.action = std::move(action);
-  return made;
-}
-
-MenuItem viewItem(std::shared_ptr<View> view) {
-  MenuItem made = item(MenuItem::Kind::view);
   made.view = std::move(view);
   return made;
 }
+MenuItem viewItem(std::shared_ptr<View> view) { return item(MenuItem::Kind::view, {}, {}, std::move(view)); }
 
-// An entry as a panel shows it.
-struct Entry {
-  QString type;
-  QString label;
-  bool enabled = true;
-  bool operator==(const Entry&) const = default;
-};
-
-void PrintTo(const Entry& entry, std::ostream* out) {
-  *out << entry.type.toStdString() << " \"" << entry.label.toStdString() << "\"" << (entry.enabled ? "" : " disabled");
+// An entry as a panel shows it: "---" for a separator, else its label, marked when disabled.
+QString shown(const QVariantMap& properties) {
+  if (properties.value("type") == "separator") return "---";
+  return properties.value("label").toString() + (properties.value("enabled", true).toBool() ? "" : " [off]");
 }
-
-Entry entryOf(const QVariantMap& properties) {
-  return {properties.value("type").toString(), properties.value("label").toString(),
-          properties.value("enabled", true).toBool()};
-}
-
-const Entry kSeparator{"separator", "", true};
-Entry enabled(QString label) { return {"standard", std::move(label), true}; }
-Entry disabled(QString label) { return {"standard", std::move(label), false}; }
 
 // A panel's own menu of the tray item, with the drop-down built as the app builds it.
 class DBusMenuOnBus : public TrayItemOnBus {
@@ -85,7 +66,8 @@ class DBusMenuOnBus : public TrayItemOnBus {
     menu_->addItem(viewItem(std::make_shared<View>(Rect{0, 0, 410, 124})));  // the header's place
     menu_->addItem(MenuItem::separator());
     menu_->addItem(item(MenuItem::Kind::sectionTitle, "Today"));
-    standup_ = card("Daily standup" + suffix, "https://meet.google.com/abc-defg-hij", [this] { ran_.push_back("join"); });
+    standup_ = card("Daily standup" + suffix, "https://meet.google.com/abc-defg-hij",
+                    [this] { ran_.push_back("join"); });
     menu_->addItem(viewItem(standup_));
     menu_->addItem(viewItem(card("Planning", std::nullopt, [this] { ran_.push_back("open"); })));
     menu_->addItem(item(MenuItem::Kind::more, "+ 3 more in the next 4 days"));
@@ -106,10 +88,10 @@ class DBusMenuOnBus : public TrayItemOnBus {
     return {reply[0].toUInt(), qdbus_cast<DBusMenuLayoutItem>(qvariant_cast<QDBusArgument>(reply[1]))};
   }
 
-  std::vector<Entry> entries() {
-    std::vector<Entry> shown;
-    for (const DBusMenuLayoutItem& child : layout().second.children) shown.push_back(entryOf(child.properties));
-    return shown;
+  QStringList entries() {
+    QStringList lines;
+    for (const DBusMenuLayoutItem& child : layout().second.children) lines.append(shown(child.properties));
+    return lines;
   }
 
   // The id of the first entry labelled `label`; -1 if none.
@@ -148,18 +130,18 @@ TEST_F(DBusMenuOnBus, PanelsReadTheMeetingsAndCommandsInTheDropDownsOrder) {
   EXPECT_GT(revision, firstRevision);
   EXPECT_EQ(root.properties.value("children-display"), "submenu");
   const QString planning = card("Planning", std::nullopt)->timeLabel().text.c_str() + QStringLiteral("  Planning");
-  EXPECT_EQ(entries(), (std::vector<Entry>{
-                           disabled("Today"),
-                           enabled(standupLabel()),
-                           disabled(planning),  // no link to join
-                           disabled("+ 3 more in the next 4 days"),
-                           kSeparator,
-                           enabled("Refresh"),
-                           enabled("Open Calendar"),
-                           enabled("Reminder: 5 min before"),
-                           enabled("Request Calendar Permission"),
-                           kSeparator,
-                           enabled("Quit"),
+  EXPECT_EQ(entries(), (QStringList{
+                           "Today [off]",
+                           standupLabel(),
+                           planning + " [off]",  // no link to join
+                           "+ 3 more in the next 4 days [off]",
+                           "---",
+                           "Refresh",
+                           "Open Calendar",
+                           "Reminder: 5 min before",
+                           "Request Calendar Permission",
+                           "---",
+                           "Quit",
                        }));
   EXPECT_TRUE(standupLabel().contains(u'-')) << standupLabel().toStdString();
 }
@@ -176,9 +158,8 @@ TEST_F(DBusMenuOnBus, ChoosingAnEntryDoesWhatTheDropDownDoes) {
     EXPECT_EQ(click(id).type(), QDBusMessage::ReplyMessage) << id;
   }
   EXPECT_EQ(click(quit, "hovered").type(), QDBusMessage::ReplyMessage);
-  const QDBusMessage group = callAt(
-      kMenuPath, kMenuInterface, "EventGroup",
-      {QVariant::fromValue(DBusMenuEventList{{quit, "clicked", QDBusVariant(0), 0}, {unknown, "clicked", QDBusVariant(0), 0}})});
+  const DBusMenuEventList events{{quit, "clicked", QDBusVariant(0), 0}, {unknown, "clicked", QDBusVariant(0), 0}};
+  const QDBusMessage group = callAt(kMenuPath, kMenuInterface, "EventGroup", {QVariant::fromValue(events)});
   EXPECT_EQ(qdbus_cast<QList<int>>(group.arguments().value(0)), QList<int>{unknown});
   const QDBusMessage aboutToShow = callAt(kMenuPath, kMenuInterface, "AboutToShowGroup",
                                           {QVariant::fromValue(QList<int>{0, quit, unknown})});
@@ -282,6 +263,20 @@ TEST(DBusMenuExporter, LabelsAreOneLineWithUnderscoresDoubledAndMarkupLeftAsText
   }
   EXPECT_EQ(root->children.last().properties.value("label"),
             shared->timeLabel().text.c_str() + QStringLiteral("  Team__sync notes"));
+}
+
+// An action may end the program or open a browser: never while the panel waits for its answer.
+TEST(DBusMenuExporter, RunsAnActionOnlyAfterTheCallerHasReturned) {
+  auto menu = std::make_shared<Menu>();
+  bool quit = false;
+  menu->addItem(item(MenuItem::Kind::command, "Quit", [&] { quit = true; }));
+  DBusMenuExporter exporter;
+  exporter.setMenu(menu);
+  ASSERT_TRUE(runEventsUntil([&] { return exporter.ids().size() == 2; }));
+
+  EXPECT_TRUE(exporter.activate(exporter.ids().last()));
+  EXPECT_FALSE(quit);
+  EXPECT_TRUE(runEventsUntil([&] { return quit; }));
 }
 
 }  // namespace
