@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,10 +38,13 @@ struct MenuItem {
   static MenuItem separator() { return {}; }
 };
 
-// The drop-down of the status item. Rebuilt whole, never edited in place; a renderer that
-// watches it redraws after a change (several changes may come in one burst).
+// The drop-down of the status item. Rebuilt whole, never edited in place; whatever shows it
+// (the drop-down, a panel's own menu) watches it and redraws after a change (several changes
+// may come in one burst).
 class Menu {
  public:
+  using ObserverId = std::size_t;
+
   void removeAllItems() {
     items_.clear();
     changed();
@@ -50,16 +55,43 @@ class Menu {
   }
   const std::vector<MenuItem>& items() const { return items_; }
 
-  // Main thread. One observer; setting another replaces it.
-  void setChangeObserver(std::function<void()> observer) { observer_ = std::move(observer); }
+  // Main thread. Every observer hears of every change, in the order they were added. An
+  // observer that may go before the menu removes itself with the id it was given.
+  ObserverId addChangeObserver(std::function<void()> observer) {
+    observers_.push_back({++lastObserverId_, std::move(observer)});
+    return lastObserverId_;
+  }
+  void removeChangeObserver(ObserverId id) {
+    std::erase_if(observers_, [id](const Observer& observer) { return observer.id == id; });
+  }
+  // One observer that a later call replaces, for a front end that is the menu's only view.
+  void setChangeObserver(std::function<void()> observer) {
+    removeChangeObserver(replaceableObserver_);
+    replaceableObserver_ = addChangeObserver(std::move(observer));
+  }
 
  private:
+  struct Observer {
+    ObserverId id;
+    std::function<void()> notify;
+  };
+
   void changed() {
-    if (observer_) observer_();
+    // On a copy: an observer may add or remove observers, itself included. One removed
+    // meanwhile is not told.
+    const std::vector<Observer> observers = observers_;
+    for (const Observer& observer : observers) {
+      if (observer.notify && isObserving(observer.id)) observer.notify();
+    }
+  }
+  bool isObserving(ObserverId id) const {
+    return std::any_of(observers_.begin(), observers_.end(), [id](const Observer& o) { return o.id == id; });
   }
 
   std::vector<MenuItem> items_;
-  std::function<void()> observer_;
+  std::vector<Observer> observers_;
+  ObserverId lastObserverId_ = 0;
+  ObserverId replaceableObserver_ = 0;
 };
 
 }  // namespace CorlaMeetings

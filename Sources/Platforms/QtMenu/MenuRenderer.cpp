@@ -74,7 +74,7 @@ MenuRenderer::MenuRenderer(std::shared_ptr<Menu> menu, QObject* parent)
   });
   QPointer<MenuRenderer> self(this);
   if (menu_) {
-    menu_->setChangeObserver([self] {
+    menu_->addChangeObserver([self] {
       if (self) self->scheduleRender();
     });
   }

@@ -4,6 +4,8 @@
 #include <QDBusMessage>
 #include <QTimer>
 
+#include "QtTray/DBusMenuAdaptor.h"
+#include "QtTray/DBusMenuExporter.h"
 #include "QtTray/StatusNotifierItemAdaptor.h"
 #include "QtTray/TrayIconPainter.h"
 
@@ -22,6 +24,7 @@ StatusNotifierPixmaps pixmapsFor(TrayIconState state) {
 std::unique_ptr<StatusNotifierItem> StatusNotifierItem::create(QDBusConnection connection, MenuRequest requestMenu) {
   if (!connection.isConnected()) return nullptr;
   registerStatusNotifierTypes();
+  registerDBusMenuTypes();
   // The count keeps apart the items of one process: a replaced item's name stays taken
   // until the bus has seen it go.
   static int itemCount = 0;
@@ -29,10 +32,11 @@ std::unique_ptr<StatusNotifierItem> StatusNotifierItem::create(QDBusConnection c
       QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(QCoreApplication::applicationPid()).arg(++itemCount);
   if (!connection.registerService(serviceName)) return nullptr;
   std::unique_ptr<StatusNotifierItem> item(new StatusNotifierItem(connection, serviceName, std::move(requestMenu)));
-  if (!connection.registerObject(QString::fromLatin1(kObjectPath), item.get(), QDBusConnection::ExportAdaptors)) {
-    connection.unregisterService(serviceName);
-    return nullptr;
-  }
+  // The menu before the item: panels read it as soon as the item registers.
+  const auto exportAt = [&](const char* path, QObject* object) {
+    return connection.registerObject(QString::fromLatin1(path), object, QDBusConnection::ExportAdaptors);
+  };
+  if (!exportAt(kMenuPath, item->menuExporter_) || !exportAt(kObjectPath, item.get())) return nullptr;
   return item;
 }
 
@@ -41,11 +45,15 @@ StatusNotifierItem::StatusNotifierItem(QDBusConnection connection, QString servi
       serviceName_(std::move(serviceName)),
       requestMenu_(std::move(requestMenu)),
       adaptor_(new StatusNotifierItemAdaptor(this)),
-      iconPixmaps_(pixmapsFor(iconState_)) {}
+      menuExporter_(new DBusMenuExporter(this)),
+      iconPixmaps_(pixmapsFor(iconState_)) {
+  new DBusMenuAdaptor(menuExporter_);
+}
 
 StatusNotifierItem::~StatusNotifierItem() {
   // The watcher sees the name go and drops the item from the panel.
   connection_.unregisterObject(QString::fromLatin1(kObjectPath));
+  connection_.unregisterObject(QString::fromLatin1(kMenuPath));
   connection_.unregisterService(serviceName_);
 }
 
@@ -78,6 +86,8 @@ void StatusNotifierItem::setIconState(TrayIconState state) {
   iconPixmaps_ = pixmapsFor(state);
   emit adaptor_->NewIcon();
 }
+
+void StatusNotifierItem::setMenu(std::shared_ptr<Menu> menu) { menuExporter_->setMenu(std::move(menu)); }
 
 StatusNotifierToolTip StatusNotifierItem::toolTip() const {
   // Panels that show no label still show the title when the pointer rests on the item.

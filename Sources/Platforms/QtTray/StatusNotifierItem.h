@@ -12,13 +12,16 @@
 
 namespace CorlaMeetings {
 
+class DBusMenuExporter;
+class Menu;
 class StatusNotifierItemAdaptor;
 
 // The tray item as panels read it: an org.kde.StatusNotifierItem object at
 // /StatusNotifierItem under a bus name of its own, with the status title as its text label
-// (XAyatanaLabel, for the panels that show one) and as its Title. The item never exports a
-// menu over D-Bus: a panel would draw it with its own widgets and lose the meeting cards, so
-// a click comes back here and the drop-down is ours to open. Main thread.
+// (XAyatanaLabel, for the panels that show one) and as its Title. A click (Activate) comes
+// back here and the drop-down, with its meeting cards, is ours to open. For the panels that
+// draw a menu of their own on a right click, the menu is also on the bus at /MenuBar
+// (com.canonical.dbusmenu; see DBusMenuExporter), from the moment the item is. Main thread.
 class StatusNotifierItem : public QObject {
   Q_OBJECT
 
@@ -26,6 +29,7 @@ class StatusNotifierItem : public QObject {
   static constexpr char kWatcherService[] = "org.kde.StatusNotifierWatcher";
   static constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
   static constexpr char kObjectPath[] = "/StatusNotifierItem";
+  static constexpr char kMenuPath[] = "/MenuBar";
 
   // A click asking for the drop-down, at the point the panel gives (global coordinates;
   // some panels send 0,0). Called from the event loop, after the panel has its answer.
@@ -46,6 +50,8 @@ class StatusNotifierItem : public QObject {
   void setTitle(const QString& title);
   void setToolTip(const QString& toolTip);
   void setIconState(TrayIconState state);
+  // The menu the panels draw themselves; empty until one is given.
+  void setMenu(std::shared_ptr<Menu> menu);
 
   // What the D-Bus properties read.
   const QString& title() const { return title_; }
@@ -62,6 +68,7 @@ class StatusNotifierItem : public QObject {
   QString serviceName_;
   MenuRequest requestMenu_;
   StatusNotifierItemAdaptor* adaptor_;  // a Qt child of this object
+  DBusMenuExporter* menuExporter_;      // a Qt child of this object
   QString title_;
   QString toolTip_;
   TrayIconState iconState_ = TrayIconState::brand;

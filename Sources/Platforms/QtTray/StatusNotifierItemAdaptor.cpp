@@ -13,6 +13,10 @@ StatusNotifierPixmaps StatusNotifierItemAdaptor::iconPixmap() const { return ite
 
 StatusNotifierToolTip StatusNotifierItemAdaptor::toolTip() const { return item_->toolTip(); }
 
+QDBusObjectPath StatusNotifierItemAdaptor::menu() const {
+  return QDBusObjectPath(QString::fromLatin1(StatusNotifierItem::kMenuPath));
+}
+
 void StatusNotifierItemAdaptor::Activate(int x, int y) { item_->requestMenu(QPoint(x, y)); }
 
 // A middle click: nothing is bound to it.

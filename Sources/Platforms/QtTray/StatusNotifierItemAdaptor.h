@@ -43,8 +43,7 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
   StatusNotifierPixmaps iconPixmap() const;
   StatusNotifierToolTip toolTip() const;
   bool itemIsMenu() const { return false; }
-  // No menu on the bus; the path that says so, for panels that insist on reading one.
-  QDBusObjectPath menu() const { return QDBusObjectPath(QStringLiteral("/NO_DBUSMENU")); }
+  QDBusObjectPath menu() const;
 
  public slots:
   void Activate(int x, int y);

@@ -6,24 +6,12 @@
 #include <QSystemTrayIcon>
 #include <QTextDocument>
 
+#include "QtTray/PanelText.h"
 #include "QtTray/StatusNotifierItem.h"
 #include "QtTray/TrayIconPainter.h"
 #include "ui/Menu.h"
 
 namespace CorlaMeetings {
-
-namespace {
-
-// Panel labels and tool tips are one line; meeting names are text from strangers.
-QString singleLine(const std::string& text) {
-  QString line = QString::fromStdString(text);
-  for (QChar& c : line) {
-    if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) c = u' ';
-  }
-  return line;
-}
-
-}  // namespace
 
 TrayStatusItem::TrayStatusItem(MenuOpener openMenu)
     : TrayStatusItem(QDBusConnection::sessionBus(), std::move(openMenu)) {}
@@ -45,8 +33,13 @@ TrayStatusItem::Presentation TrayStatusItem::presentation() const {
   return statusNotifierItem_ ? Presentation::statusNotifierItem : Presentation::systemTrayIcon;
 }
 
+void TrayStatusItem::setMenu(std::shared_ptr<Menu> menu) {
+  menu_ = std::move(menu);
+  if (statusNotifierItem_) statusNotifierItem_->setMenu(menu_);
+}
+
 void TrayStatusItem::setTitle(const std::string& title) {
-  title_ = singleLine(title);
+  title_ = panelLine(title);
   iconState_ = trayIconStateForTitle(title);
   if (statusNotifierItem_) {
     statusNotifierItem_->setTitle(title_);
@@ -56,7 +49,7 @@ void TrayStatusItem::setTitle(const std::string& title) {
 }
 
 void TrayStatusItem::setToolTip(const std::string& toolTip) {
-  toolTip_ = singleLine(toolTip);
+  toolTip_ = panelLine(toolTip);
   if (statusNotifierItem_) statusNotifierItem_->setToolTip(toolTip_);
   updateSystemTrayIcon();
 }
@@ -80,6 +73,7 @@ bool TrayStatusItem::showStatusNotifierItem() {
   statusNotifierItem_->setTitle(title_);
   statusNotifierItem_->setToolTip(toolTip_);
   statusNotifierItem_->setIconState(iconState_);
+  statusNotifierItem_->setMenu(menu_);
   statusNotifierItem_->registerWithWatcher();
   return true;
 }

@@ -39,8 +39,9 @@ class TrayStatusItem : public QObject, public StatusItem, private StatusButton {
   ~TrayStatusItem() override;
 
   StatusButton* button() override { return this; }
-  // A click on the item opens `menu`; before a menu is attached a click does nothing.
-  void setMenu(std::shared_ptr<Menu> menu) override { menu_ = std::move(menu); }
+  // A click on the item opens `menu`; before a menu is attached a click does nothing. The
+  // panels that draw a menu themselves show `menu` too, kept current.
+  void setMenu(std::shared_ptr<Menu> menu) override;
 
   Presentation presentation() const;
   TrayIconState iconState() const { return iconState_; }

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "Platforms/QtTray/TestBus.h"
+
 // Qt's tray icon needs a widgets application. Nothing here may reach the user's own
 // session: an icon would turn up in their panel.
 int main(int argc, char** argv) {
@@ -9,5 +11,7 @@ int main(int argc, char** argv) {
   qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/velto-tests");
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  CorlaMeetings::stopTestBus();
+  return result;
 }

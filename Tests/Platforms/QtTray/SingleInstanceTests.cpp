@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Platforms/Qt/EventLoopSupport.h"
-#include "Platforms/Qt/PrivateSessionBus.h"
+#include "Platforms/QtTray/TestBus.h"
 #include "QtTray/ControlClient.h"
 #include "QtTray/ControlService.h"
 #include "QtTray/SingleInstance.h"
@@ -43,7 +43,7 @@ class SingleInstanceOnBus : public testing::Test {
     return reply.get();
   }
 
-  PrivateSessionBus bus_;
+  PrivateSessionBus& bus_ = testBus();
   std::unique_ptr<ControlService> service_;
   std::unique_ptr<SingleInstance> instance_;
   bool joinAnswer_ = true;

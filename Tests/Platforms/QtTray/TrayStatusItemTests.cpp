@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "Platforms/Qt/EventLoopSupport.h"
-#include "Platforms/Qt/PrivateSessionBus.h"
 #include "Platforms/Qt/QStringPrinting.h"
 #include "Platforms/QtTray/FakeStatusNotifierWatcher.h"
+#include "Platforms/QtTray/TrayItemOnBus.h"
 #include "QtTray/StatusNotifierTypes.h"
 #include "QtTray/TrayIconPainter.h"
 #include "QtTray/TrayIconState.h"
@@ -26,77 +26,7 @@
 namespace CorlaMeetings {
 namespace {
 
-const QString kItemPath = QStringLiteral("/StatusNotifierItem");
-const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
-
-// Records the names of the item's signals.
-class SignalRecorder : public QObject {
-  Q_OBJECT
-
- public:
-  SignalRecorder(QDBusConnection connection, const QString& service) {
-    connected = connection.connect(service, kItemPath, kItemInterface, QString(), this, SLOT(record(QDBusMessage)));
-  }
-  bool connected = false;
-  std::vector<QDBusMessage> received;
-
- public slots:
-  void record(const QDBusMessage& message) { received.push_back(message); }
-};
-
-class TrayStatusItemOnBus : public testing::Test {
- protected:
-  // A panel's watcher and the item, which registers with it.
-  void SetUp() override {
-    ASSERT_FALSE(bus_.address().isEmpty()) << "dbus-daemon did not start";
-    registerStatusNotifierTypes();
-    startWatcher();
-    makeItem();
-  }
-
-  void startWatcher() {
-    watcher_ = std::make_unique<FakeStatusNotifierWatcher>(bus_.connect());
-    ASSERT_TRUE(watcher_->isRegistered());
-  }
-
-  void makeItem() {
-    item_ = std::make_unique<TrayStatusItem>(
-        bus_.connect(), [this](std::shared_ptr<Menu> menu, QPoint at) { opened_.emplace_back(std::move(menu), at); });
-  }
-
-  // The service the item registered with the watcher, once it has.
-  QString registeredService() {
-    EXPECT_TRUE(runEventsUntil([&] { return !watcher_->registrations().empty(); }));
-    return watcher_->registrations().empty() ? QString() : watcher_->registrations().back().service;
-  }
-
-  // Calls the item as a panel does, running the event loop meanwhile: the item lives in this
-  // very thread.
-  QDBusMessage call(const QString& interface, const QString& method, const QVariantList& arguments) {
-    QDBusMessage message = QDBusMessage::createMethodCall(registeredService(), kItemPath, interface, method);
-    message.setArguments(arguments);
-    QDBusPendingCall pending = client_.asyncCall(message, 3000);
-    runEventsUntil([&] { return pending.isFinished(); }, 4000);
-    return pending.reply();
-  }
-
-  // A QDBusArgument for compound types; invalid on an error.
-  QVariant property(const QString& name) {
-    const QVariantList reply = call("org.freedesktop.DBus.Properties", "Get", {kItemInterface, name}).arguments();
-    return reply.isEmpty() ? QVariant() : qvariant_cast<QDBusVariant>(reply.first()).variant();
-  }
-
-  template <typename T>
-  T compound(const QString& name) {
-    return qdbus_cast<T>(qvariant_cast<QDBusArgument>(property(name)));
-  }
-
-  PrivateSessionBus bus_;
-  QDBusConnection client_ = bus_.connect();
-  std::unique_ptr<FakeStatusNotifierWatcher> watcher_;
-  std::unique_ptr<TrayStatusItem> item_;
-  std::vector<std::pair<std::shared_ptr<Menu>, QPoint>> opened_;
-};
+using TrayStatusItemOnBus = TrayItemOnBus;
 
 // Meeting names are text from strangers: one line, plain in the label, escaped in the tool
 // tip, whose text panels read as markup.
@@ -117,7 +47,8 @@ TEST_F(TrayStatusItemOnBus, RegistersAndShowsTheTitleAsLabelAndTheToolTipAsPanel
       {"XAyatanaLabel", plain},          {"IconName", ""}, {"ItemIsMenu", false},
   };
   for (const auto& [name, value] : expected) EXPECT_EQ(property(name), value) << name.toStdString();
-  EXPECT_EQ(qvariant_cast<QDBusObjectPath>(property("Menu")).path(), "/NO_DBUSMENU");
+  // The menu that panels drawing their own read, beside the item.
+  EXPECT_EQ(qvariant_cast<QDBusObjectPath>(property("Menu")).path(), "/MenuBar");
 
   EXPECT_EQ(qvariant_cast<QDBusArgument>(property("ToolTip")).currentSignature(), "(sa(iiay)ss)");
   const auto toolTip = compound<StatusNotifierToolTip>("ToolTip");
@@ -132,7 +63,7 @@ TEST_F(TrayStatusItemOnBus, RegistersAndShowsTheTitleAsLabelAndTheToolTipAsPanel
 
 TEST_F(TrayStatusItemOnBus, AnnouncesANewTitleAndItsIconToThePanelsOnce) {
   item_->button()->setTitle("Velto");
-  SignalRecorder recorder(client_, registeredService());
+  SignalRecorder recorder(client_, registeredService(), kItemPath, kItemInterface);
   ASSERT_TRUE(recorder.connected);
   const QByteArray brandIcon = compound<StatusNotifierPixmaps>("IconPixmap").value(0).argb32;
   recorder.received.clear();
@@ -246,5 +177,3 @@ TEST(StatusNotifierPixmap, IsArgbInNetworkByteOrderRowByRow) {
 
 }  // namespace
 }  // namespace CorlaMeetings
-
-#include "TrayStatusItemTests.moc"
