@@ -98,8 +98,8 @@ void TrayStatusItem::updateSystemTrayIcon() {
 
 void TrayStatusItem::openMenu(QPoint at) {
   if (!menu_ || !openMenu_) return;
-  // Panels that cannot tell where the click was send the origin.
-  if (at.isNull()) at = QCursor::pos();
+  // As the panel gave it, origin and item-relative points included: the drop-down knows
+  // better than the item where the pointer can be trusted.
   openMenu_(menu_, at);
 }
 
