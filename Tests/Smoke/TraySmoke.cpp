@@ -2,7 +2,12 @@
 // session bus takes its registration, reads its label, clicks it, and the screen with the
 // open drop-down is saved as a PNG for a person to look at.
 //
-// Usage: TraySmoke VELTO CALENDAR OUTPUT.png   (under xvfb-run and dbus-run-session)
+// Usage: TraySmoke VELTO CALENDAR OUTPUT.png            (under xvfb-run and dbus-run-session)
+//        TraySmoke VELTO CALENDAR OUTPUT.png wayland    (under a weston started with --debug,
+//                                                        see wayland-smoke)
+// On Wayland Velto chooses its platform as in a Wayland-only session, the click is waybar's
+// (the point within the item), and the drop-down must open, close on a second click and
+// leave Velto running; weston's scene graph tells whether its window is shown.
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -19,6 +24,8 @@
 #include <iostream>
 
 #include <QDBusVirtualObject>
+#include <QDir>
+#include <QFile>
 
 namespace {
 
@@ -72,12 +79,40 @@ void pause(int milliseconds) {
   waitFor([] { return false; }, milliseconds);
 }
 
+// The standard output of a short command, or empty when it fails.
+QString output(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(5000) || process.exitCode() != 0) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Whether weston shows a window of this title now.
+bool westonShows(const QString& title) {
+  return output("weston-debug", {"scene-graph"}).contains(title);
+}
+
+// weston-screenshooter writes wayland-screenshot-<time>.png into its working directory.
+bool saveWestonScreenshot(const QString& path) {
+  QTemporaryDir directory;
+  QProcess shooter;
+  shooter.setWorkingDirectory(directory.path());
+  shooter.start("weston-screenshooter", {});
+  if (!shooter.waitForFinished(5000)) return false;
+  const QStringList shots = QDir(directory.path()).entryList({"*.png"});
+  QFile::remove(path);
+  return !shots.isEmpty() && QFile::copy(directory.filePath(shots.first()), path);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const bool wayland = argc == 5 && QByteArray(argv[4]) == "wayland";
+  // This program only talks to the bus; Velto picks its own platform.
+  if (wayland) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 4) {
-    std::cerr << "usage: TraySmoke VELTO CALENDAR OUTPUT.png\n";
+  if (argc != 4 && !wayland) {
+    std::cerr << "usage: TraySmoke VELTO CALENDAR OUTPUT.png [wayland]\n";
     return 2;
   }
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -92,6 +127,10 @@ int main(int argc, char** argv) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
   environment.insert("XDG_DATA_HOME", home.path() + "/data");
+  if (wayland) {
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+  }
   velto.setProcessEnvironment(environment);
   velto.setProcessChannelMode(QProcess::ForwardedChannels);
   velto.start(argv[1], {"--tray", "--calendar", argv[2]});
@@ -116,16 +155,43 @@ int main(int argc, char** argv) {
               << "\n";
     if (!label.isValid() || label.value().variant().toString().isEmpty()) status = 1;
 
-    QDBusMessage activate = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem",
-                                                           "Activate");
-    activate << 420 << 24;
-    bus.call(activate, QDBus::Block, 3000);
+    const auto click = [&] {
+      QDBusMessage activate = QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
+                                                             "org.kde.StatusNotifierItem", "Activate");
+      // waybar sends the click's place within the item; an X panel, a point on the screen.
+      if (wayland) {
+        activate << 8 << 15;
+      } else {
+        activate << 420 << 24;
+      }
+      bus.call(activate, QDBus::Block, 3000);
+    };
+    const QString title = "Velto Meetings Reminder";
+    click();
+    if (wayland && !waitFor([&] { return westonShows(title); }, 5000)) {
+      std::cerr << "TraySmoke: the drop-down did not open\n";
+      status = 1;
+    }
     pause(1500);
 
-    QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
-    if (screen.isNull() || !screen.save(argv[3])) {
+    bool saved = false;
+    if (wayland) {
+      saved = saveWestonScreenshot(argv[3]);
+    } else {
+      QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+      saved = !screen.isNull() && screen.save(argv[3]);
+    }
+    if (!saved) {
       std::cerr << "TraySmoke: could not save the screenshot\n";
       status = 1;
+    }
+
+    if (wayland) {
+      click();  // a second click on the item closes it
+      if (!waitFor([&] { return !westonShows(title); }, 5000)) {
+        std::cerr << "TraySmoke: the drop-down did not close on a second click\n";
+        status = 1;
+      }
     }
 
     // A desktop shortcut's view: both commands reach the running tray, and the calendar's
@@ -143,6 +209,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (velto.state() != QProcess::Running) {
+    std::cerr << "TraySmoke: velto ended early\n";
+    status = 1;
+  }
   velto.terminate();
   if (!velto.waitForFinished(5000)) velto.kill();
   return status;
