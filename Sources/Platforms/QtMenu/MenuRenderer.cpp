@@ -125,8 +125,8 @@ QRect MenuRenderer::placement() const {
 void MenuRenderer::render() {
   renderPending_ = false;
   const Theme theme{popup_->palette(), popup_->font()};
-  // The new entries go in before the old ones leave: a menu emptied while open closes, and a
-  // widget deleted under the pointer takes the pointer's grab with it.
+  // The new entries go in before the old ones leave: on a real window system an open menu
+  // that is emptied, even for a moment, closes itself.
   const QList<QAction*> previous = popup_->actions();
   if (menu_) {
     for (const MenuItem& item : menu_->items()) {

@@ -27,7 +27,7 @@ class PopupMenu;
 // replaced in place, and it keeps its place beside the panel as its height changes. A change
 // of theme rebuilds it too, in the new colours.
 //
-// Main thread, with a QApplication. The renderer takes the menu's change observer.
+// Main thread, with a QApplication. The renderer observes the menu for as long as it lives.
 class MenuRenderer : public QObject {
   Q_OBJECT
 
