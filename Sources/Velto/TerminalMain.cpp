@@ -52,7 +52,8 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   // In a status bar the reminders go to the desktop; in a terminal they are printed.
   std::unique_ptr<NotificationCenter> notifications;
   if (line.mode == CommandLine::Mode::watch) {
-    notifications = std::make_unique<DBusNotificationCenter>();
+    // The tray posts when it runs, else the first of the watchers (one per bar).
+    notifications = std::make_unique<DBusNotificationCenter>(ReminderPostingRight::Claim::waitInLine);
   } else {
     notifications = std::make_unique<PrintingNotificationCenter>(std::cout, runLoop);
   }

@@ -47,7 +47,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   QtRunLoop runLoop;
   QtApplication application;
   ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
-  DBusNotificationCenter notifications;
+  DBusNotificationCenter notifications(ReminderPostingRight::Claim::takeOver);
   IniPreferences preferences(IniPreferences::defaultPath());
   DesktopWorkspace workspace;
   AutostartLoginItem loginItem;
