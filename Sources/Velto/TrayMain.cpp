@@ -50,7 +50,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   DBusNotificationCenter notifications(ReminderPostingRight::Claim::takeOver);
   IniPreferences preferences(IniPreferences::defaultPath());
   DesktopWorkspace workspace;
-  AutostartLoginItem loginItem;
+  AutostartLoginItem loginItem(line.calendars);
 
   std::unique_ptr<MenuRenderer> renderer;
   TrayStatusItem statusItem([&renderer](std::shared_ptr<Menu> menu, QPoint at) {
