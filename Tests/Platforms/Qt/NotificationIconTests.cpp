@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "Platforms/Qt/QStringPrinting.h"
@@ -53,22 +51,6 @@ TEST(NotificationIcon, NamesTheInstalledIconElseTheNearestFile) {
   for (const Case& c : cases) {
     EXPECT_EQ(notificationIcon(c.locations), c.icon) << c.locations.executableDirectory.toStdString();
   }
-}
-
-TEST(NotificationIcon, SearchesTheXdgDataFoldersInOrder) {
-  std::vector<std::pair<const char*, std::optional<QByteArray>>> saved;
-  for (const char* name : {"XDG_DATA_HOME", "XDG_DATA_DIRS"}) {
-    saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-  }
-  qputenv("XDG_DATA_HOME", "/srv/data");
-  qputenv("XDG_DATA_DIRS", "/a/share:relative/share::/b/share");
-  EXPECT_EQ(systemIconLocations().dataDirectories, (QStringList{"/srv/data", "/a/share", "/b/share"}));
-  qputenv("XDG_DATA_HOME", "relative");
-  qputenv("XDG_DATA_DIRS", "");
-  EXPECT_EQ(systemIconLocations().dataDirectories,
-            (QStringList{QDir::homePath() + "/.local/share", "/usr/local/share", "/usr/share"}));
-  EXPECT_TRUE(systemIconLocations().sourceIcon.endsWith("/data/velto.svg"));
-  for (const auto& [name, value] : saved) value ? qputenv(name, *value) : qunsetenv(name);
 }
 
 }  // namespace
