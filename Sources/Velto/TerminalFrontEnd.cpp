@@ -25,7 +25,7 @@ void TerminalFrontEnd::accessAnswered() {
 
 // A rebuild changes the menu item by item: show it once, when the rebuild is over.
 void TerminalFrontEnd::menuChanged() {
-  if (!answered_ || mode_ == Mode::once || showPending_) return;
+  if (!answered_ || mode_ == Mode::once || showPending_ || finished_) return;
   showPending_ = true;
   runLoop_.postTask([this] {
     showPending_ = false;
@@ -34,9 +34,11 @@ void TerminalFrontEnd::menuChanged() {
 }
 
 void TerminalFrontEnd::show() {
+  if (finished_) return;
   if (mode_ == Mode::follow) {
     printView();
     out_ << "\n" << std::flush;
+    endIfUnread();
     return;
   }
   auto menu = statusItem_.menu();
@@ -45,6 +47,15 @@ void TerminalFrontEnd::show() {
   if (line == lastStatusLine_) return;
   lastStatusLine_ = line;
   out_ << line << "\n" << std::flush;
+  endIfUnread();
+}
+
+// A write that failed means the reader has gone (the bar that started us ended, with
+// SIGPIPE ignored): what we print has nowhere to go, so we stop, quietly.
+void TerminalFrontEnd::endIfUnread() {
+  if (out_ || finished_) return;
+  finished_ = true;
+  application_.terminate();
 }
 
 void TerminalFrontEnd::printView() {

@@ -14,6 +14,8 @@ namespace CorlaMeetings {
 //  - statusLine: a line (plain or JSON) whenever what a status bar shows changes;
 //  - follow: the whole view again after every refresh, until interrupted.
 // Nothing is printed before the first calendar answer, so no "access needed" flashes by.
+// When a write fails, the reader has gone: the application is terminated, and nothing
+// more is printed.
 class TerminalFrontEnd {
  public:
   enum class Mode { once, statusLine, follow };
@@ -28,6 +30,7 @@ class TerminalFrontEnd {
   void menuChanged();
   void show();
   void printView();
+  void endIfUnread();
 
   Mode mode_;
   bool json_;
@@ -37,7 +40,7 @@ class TerminalFrontEnd {
   std::ostream& out_;
   bool answered_ = false;
   bool showPending_ = false;
-  bool finished_ = false;
+  bool finished_ = false;  // printed for the last time
   std::string lastStatusLine_;
 };
 

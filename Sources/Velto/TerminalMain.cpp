@@ -1,5 +1,7 @@
 #include <QCoreApplication>
 
+#include <unistd.h>
+
 #include <iostream>
 #include <memory>
 
@@ -16,6 +18,7 @@
 #include "Qt/SystemClock.h"
 #include "Qt/TimeChangeMonitor.h"
 #include "TerminalFrontEnd.h"
+#include "TerminalReaderWatch.h"
 #include "TerminalStatusItem.h"
 #include "app/AppDelegate.h"
 #include "app/LoginItem.h"
@@ -52,7 +55,8 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   // In a status bar the reminders go to the desktop; in a terminal they are printed.
   std::unique_ptr<NotificationCenter> notifications;
   if (line.mode == CommandLine::Mode::watch) {
-    notifications = std::make_unique<DBusNotificationCenter>();
+    // The tray posts when it runs, else the first of the watchers (one per bar).
+    notifications = std::make_unique<DBusNotificationCenter>(ReminderPostingRight::Claim::waitInLine);
   } else {
     notifications = std::make_unique<PrintingNotificationCenter>(std::cout, runLoop);
   }
@@ -69,6 +73,13 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   if (line.mode != CommandLine::Mode::print) {
     timeChanges = std::make_unique<TimeChangeMonitor>([&delegate] {
       if (delegate) delegate->systemTimeChanged();
+    });
+  }
+  // A bar or pager reading our output may go away while we have nothing to say.
+  std::unique_ptr<TerminalReaderWatch> readerWatch;
+  if (line.mode != CommandLine::Mode::print) {
+    readerWatch = std::make_unique<TerminalReaderWatch>(STDOUT_FILENO, [&runLoop, &application] {
+      runLoop.postTask([&application] { application.terminate(); });
     });
   }
   int status = app.exec();

@@ -64,10 +64,10 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   QtRunLoop runLoop;
   QtApplication application;
   ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
-  DBusNotificationCenter notifications;
+  DBusNotificationCenter notifications(ReminderPostingRight::Claim::takeOver);
   IniPreferences preferences(IniPreferences::defaultPath());
   DesktopWorkspace workspace;
-  AutostartLoginItem loginItem;
+  AutostartLoginItem loginItem(line.calendars);
 
   std::unique_ptr<MenuRenderer> renderer;
   TrayStatusItem statusItem([&renderer](std::shared_ptr<Menu> menu, QPoint at) {

@@ -14,11 +14,23 @@ namespace {
 
 using Testing::localTime;
 
+// Output whose reader has gone: every write fails. Counts the attempts.
+class GoneReaderBuffer : public std::streambuf {
+ public:
+  int attempts = 0;
+
+ protected:
+  int_type overflow(int_type) override {
+    ++attempts;
+    return traits_type::eof();
+  }
+};
+
 // A launched application whose status item is the terminal's.
 class TerminalFrontEndTest : public testing::Test {
  protected:
   void start(TerminalFrontEnd::Mode mode, bool json = false) {
-    frontEnd = std::make_unique<TerminalFrontEnd>(mode, json, statusItem, sim.runLoop, sim.application, out);
+    frontEnd = std::make_unique<TerminalFrontEnd>(mode, json, statusItem, sim.runLoop, sim.application, *output);
     relay = std::make_unique<AccessAnswerRelay>(sim.calendarStore, sim.runLoop, [this] { frontEnd->accessAnswered(); });
     platform = std::make_unique<Platform>(Platform{sim.application, sim.clock, sim.runLoop, statusItem, *relay,
                                                    sim.notificationCenter, sim.preferences, sim.workspace,
@@ -35,6 +47,24 @@ class TerminalFrontEndTest : public testing::Test {
     sim.calendarStore.addEvent(event);
   }
 
+  // Writes to a reader that has gone: the first write ends the program, and the next
+  // refresh, which would show something new, writes nothing.
+  void expectAFailedWriteEndsTheProgram(TerminalFrontEnd::Mode mode) {
+    GoneReaderBuffer buffer;
+    std::ostream gone(&buffer);
+    output = &gone;
+    addMeeting("Standup", 3 * 3600 + 120, 600);
+    start(mode);
+    sim.runLoop.runUntilIdle();
+    EXPECT_TRUE(sim.application.isTerminated());
+    const int attempts = buffer.attempts;
+    EXPECT_GT(attempts, 0);
+    delegate->refreshClicked();
+    sim.runLoop.runFor(300);  // under three hours away: a new title
+    EXPECT_EQ(buffer.attempts, attempts);
+    delegate.reset();
+  }
+
   std::vector<std::string> lines() const {
     std::vector<std::string> result;
     std::istringstream in(out.str());
@@ -45,6 +75,7 @@ class TerminalFrontEndTest : public testing::Test {
   SimulatedPlatform sim{localTime(2026, 12, 7, 8, 0)};
   TerminalStatusItem statusItem;
   std::ostringstream out;
+  std::ostream* output = &out;
   std::unique_ptr<TerminalFrontEnd> frontEnd;
   std::unique_ptr<AccessAnswerRelay> relay;
   std::unique_ptr<Platform> platform;
@@ -85,6 +116,14 @@ TEST_F(TerminalFrontEndTest, WaybarLinesCarryTooltipAndClass) {
   ASSERT_EQ(lines().size(), 1u);
   EXPECT_TRUE(lines()[0].starts_with("{\"class\":\"live\",\"text\":\"\u25CF Standup\",\"tooltip\":\"Standup\\nLive now"))
       << lines()[0];
+}
+
+TEST_F(TerminalFrontEndTest, AFailedStatusLineWriteEndsTheProgram) {
+  expectAFailedWriteEndsTheProgram(TerminalFrontEnd::Mode::statusLine);
+}
+
+TEST_F(TerminalFrontEndTest, AFailedWriteEndsTheFollowingViewToo) {
+  expectAFailedWriteEndsTheProgram(TerminalFrontEnd::Mode::follow);
 }
 
 TEST(StatusBarLine, ClassFollowsTheTitle) {

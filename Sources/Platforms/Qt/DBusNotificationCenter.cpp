@@ -8,8 +8,11 @@
 #include <QVariantMap>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <variant>
+
+#include "Qt/NotificationIcon.h"
 
 namespace CorlaMeetings {
 
@@ -51,13 +54,28 @@ QDBusMessage serverCall(const QString& method) {
 
 }  // namespace
 
-DBusNotificationCenter::DBusNotificationCenter() : DBusNotificationCenter(QDBusConnection::sessionBus(), Options{}) {}
+DBusNotificationCenter::Options DBusNotificationCenter::Options::forThisProgram() {
+  Options options;
+  options.appIcon = notificationIcon(systemIconLocations());
+  options.shownRemindersPath = ShownReminders::defaultPath();
+  return options;
+}
 
-DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection, Options options)
-    : connection_(std::move(connection)), options_(std::move(options)) {
+DBusNotificationCenter::DBusNotificationCenter(ReminderPostingRight::Claim claim)
+    : DBusNotificationCenter(QDBusConnection::sessionBus(), Options::forThisProgram()) {
+  ownPostingRight_ = std::make_unique<ReminderPostingRight>(connection_, claim);
+  postingRight_ = ownPostingRight_.get();
+}
+
+DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection, Options options,
+                                               const ReminderPostingRight* postingRight)
+    : connection_(std::move(connection)),
+      options_(std::move(options)),
+      postingRight_(postingRight),
+      shown_(options_.shownRemindersPath) {
   // Bound to the owner of the server's name: nobody else on the bus can play a click.
   connection_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                      SLOT(onActionInvoked(uint, QString)));
+                      SLOT(onActionInvoked(uint, QString, QDBusMessage)));
   connection_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                       SLOT(onNotificationClosed(uint, uint)));
 }
@@ -88,11 +106,19 @@ void DBusNotificationCenter::add(const NotificationRequest& request) {
     QDBusPendingReply<QStringList> capabilities = *call;
     // A server that cannot say is taken to read markup: unescaped markup can hide text.
     bool readsMarkup = capabilities.isError() || capabilities.value().contains(QStringLiteral("body-markup"));
-    notify(request, readsMarkup);
+    notify(request, readsMarkup, capabilities.reply().service());
   });
 }
 
-void DBusNotificationCenter::notify(const NotificationRequest& request, bool serverReadsMarkup) {
+void DBusNotificationCenter::notify(const NotificationRequest& request, bool serverReadsMarkup,
+                                    const QString& server) {
+  // Checked at the last moment: the right may have moved while the server answered.
+  if (postingRight_ && !postingRight_->isHeld()) return;
+  // An id is only good with the server that gave it.
+  uint replacesId = 0;
+  std::optional<ShownReminders::Shown> earlier = shown_.find(request.identifier);
+  if (earlier && earlier->server == server) replacesId = earlier->id;
+
   QString body = busText(request.body);
   QStringList actions;
   if (hasJoinLink(request.userInfo)) actions << QStringLiteral("default") << QStringLiteral("Join");
@@ -101,7 +127,7 @@ void DBusNotificationCenter::notify(const NotificationRequest& request, bool ser
   if (!options_.desktopEntry.isEmpty()) hints.insert(QStringLiteral("desktop-entry"), options_.desktopEntry);
 
   QDBusMessage message = serverCall(QStringLiteral("Notify"));
-  message << options_.appName << uint(0) << options_.appIcon << busText(request.title)
+  message << options_.appName << replacesId << options_.appIcon << busText(request.title)
           << (serverReadsMarkup ? escapedForMarkup(body) : body) << actions << hints << int(-1);
 
   auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(message, options_.callTimeoutMilliseconds), this);
@@ -109,14 +135,14 @@ void DBusNotificationCenter::notify(const NotificationRequest& request, bool ser
           [this, posted = Posted{request.identifier, request.userInfo}](QDBusPendingCallWatcher* call) mutable {
             call->deleteLater();
             QDBusPendingReply<uint> id = *call;
-            if (!id.isError()) remember(id.value(), std::move(posted));
+            if (id.isError() || id.value() == 0) return;  // servers count from 1
+            shown_.record(posted.identifier, {id.reply().service(), id.value(), connection_.baseService()});
+            remember(id.value(), std::move(posted));
           });
 }
 
 void DBusNotificationCenter::remember(uint id, Posted posted) {
-  if (id == 0) return;  // not a notification id: servers start at 1
-  // A server that restarted counts from 1 again.
-  postedOrder_.erase(std::remove(postedOrder_.begin(), postedOrder_.end(), id), postedOrder_.end());
+  forget(id);  // a server that restarted counts from 1 again
   posted_[id] = std::move(posted);
   postedOrder_.push_back(id);
   while (postedOrder_.size() > kRememberedNotifications) {
@@ -125,18 +151,33 @@ void DBusNotificationCenter::remember(uint id, Posted posted) {
   }
 }
 
-void DBusNotificationCenter::onActionInvoked(uint id, const QString& /*actionKey*/) {
-  // Every action is the click: the only one we offer opens the link.
-  auto found = posted_.find(id);
-  if (found == posted_.end()) return;
-  std::shared_ptr<NotificationCenterDelegate> delegate = delegate_.lock();
-  if (!delegate) return;
-  delegate->didReceive({found->second.identifier, found->second.userInfo}, [] {});
-}
-
-void DBusNotificationCenter::onNotificationClosed(uint id, uint /*reason*/) {
+void DBusNotificationCenter::forget(uint id) {
   posted_.erase(id);
   postedOrder_.erase(std::remove(postedOrder_.begin(), postedOrder_.end(), id), postedOrder_.end());
 }
+
+void DBusNotificationCenter::onActionInvoked(uint id, const QString& /*actionKey*/, const QDBusMessage& signal) {
+  // Every action is the click: the only one we offer opens the link.
+  auto found = posted_.find(id);
+  if (found == posted_.end()) return;
+  // Another Velto that replaced our notification since answers for it now; both opening
+  // the link would join the meeting twice.
+  std::optional<ShownReminders::Shown> latest = shown_.findNotification(signal.service(), id);
+  if (latest && latest->poster != connection_.baseService()) {
+    forget(id);
+    return;
+  }
+  Posted posted = found->second;
+  forget(id);
+  // Its work is done: left in the server's list, it would only be clicked again.
+  QDBusMessage close = serverCall(QStringLiteral("CloseNotification"));
+  close << id;
+  connection_.send(close);
+  if (std::shared_ptr<NotificationCenterDelegate> delegate = delegate_.lock()) {
+    delegate->didReceive({posted.identifier, posted.userInfo}, [] {});
+  }
+}
+
+void DBusNotificationCenter::onNotificationClosed(uint id, uint /*reason*/) { forget(id); }
 
 }  // namespace CorlaMeetings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
 
@@ -11,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "Qt/ReminderPostingRight.h"
+#include "Qt/ShownReminders.h"
 #include "app/NotificationCenter.h"
 
 namespace CorlaMeetings {
@@ -23,10 +26,16 @@ namespace CorlaMeetings {
 // Before each notification the server is asked whether it reads markup in the body; unless
 // it says it doesn't, the body is escaped, since event titles are text from strangers.
 //
+// Only one Velto process of a login session posts: the one holding the posting right
+// (ReminderPostingRight); the others drop their reminders. A reminder whose identifier was
+// shown earlier in the session, by this process or another (ShownReminders), replaces
+// that notification on the same server instead of adding a second one.
+//
 // A notification whose user information holds a "joinURL" string gets a default action,
 // "Join"; a click on it (from the server that owns the name, for a notification this
-// centre posted and the server has not closed yet) reaches the delegate with the
-// notification's identifier and user information. The latest kRememberedNotifications
+// centre posted, no other process has replaced since and the server has not closed yet)
+// reaches the delegate with the notification's identifier and user information, and the
+// notification is closed, as it has done its work. The latest kRememberedNotifications
 // notifications are remembered for that.
 class DBusNotificationCenter : public QObject, public NotificationCenter {
   Q_OBJECT
@@ -38,15 +47,23 @@ class DBusNotificationCenter : public QObject, public NotificationCenter {
     // The desktop file's name without ".desktop", by which servers find our icon and
     // settings; empty sends none.
     QString desktopEntry = QStringLiteral("velto");
+    // The shown reminders' file (ShownReminders); empty keeps none.
+    QString shownRemindersPath;
     int callTimeoutMilliseconds = 5000;
+
+    // This program's: its icon (notificationIcon) and the session's shown reminders.
+    static Options forThisProgram();
   };
 
   static constexpr std::size_t kRememberedNotifications = 256;
 
-  // The session bus.
-  DBusNotificationCenter();
+  // The session bus with this program's options, posting while it holds the posting
+  // right, claimed as `claim`.
+  explicit DBusNotificationCenter(ReminderPostingRight::Claim claim);
   // Any bus, as tests give it; the connection must be open for the signals to arrive.
-  DBusNotificationCenter(QDBusConnection connection, Options options);
+  // Posts while `postingRight` is held, or always without one; it must outlive the centre.
+  DBusNotificationCenter(QDBusConnection connection, Options options,
+                         const ReminderPostingRight* postingRight = nullptr);
   ~DBusNotificationCenter() override;
 
   void setDelegate(std::weak_ptr<NotificationCenterDelegate> delegate) override;
@@ -55,7 +72,7 @@ class DBusNotificationCenter : public QObject, public NotificationCenter {
   void add(const NotificationRequest& request) override;
 
  private slots:
-  void onActionInvoked(uint id, const QString& actionKey);
+  void onActionInvoked(uint id, const QString& actionKey, const QDBusMessage& signal);
   void onNotificationClosed(uint id, uint reason);
 
  private:
@@ -64,11 +81,16 @@ class DBusNotificationCenter : public QObject, public NotificationCenter {
     UserInfo userInfo;
   };
 
-  void notify(const NotificationRequest& request, bool serverReadsMarkup);
+  // `server` is the unique bus name of the server that answered GetCapabilities.
+  void notify(const NotificationRequest& request, bool serverReadsMarkup, const QString& server);
   void remember(uint id, Posted posted);
+  void forget(uint id);
 
   QDBusConnection connection_;
   Options options_;
+  std::unique_ptr<ReminderPostingRight> ownPostingRight_;
+  const ReminderPostingRight* postingRight_;
+  ShownReminders shown_;
   std::weak_ptr<NotificationCenterDelegate> delegate_;
   std::map<uint, Posted> posted_;
   std::deque<uint> postedOrder_;  // oldest first, to forget beyond the limit

@@ -41,6 +41,26 @@ TEST(AutostartLoginItem, WritesAWholeEntryThatStartsThisProgramAtLogin) {
             QStringList{"velto.desktop"});
 }
 
+// Autostart runs in another folder, and the Exec value goes through two rounds of
+// unescaping: each source must come out as the one argument it was.
+TEST(AutostartLoginItem, CarriesTheCalendarsOfThisLaunchWithRelativePathsMadeAbsolute) {
+  QTemporaryDir work;
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(work.path()));
+  const QString here = QDir::currentPath();
+  AutostartLoginItem item(work.filePath("autostart"), "/usr/bin/velto",
+                          {"cal dir/it's \"work\".ics", "100%.ics", "../shared/x.ics", "/abs/cal.ics",
+                           "https://x.example/c.ics?token=a%20b&x=$y", "eds:calendar-1", "~/Calendars/w.ics"});
+  QDir::setCurrent(previous);
+
+  const QString parent = QFileInfo(here).path();
+  const QString exec = R"(Exec=/usr/bin/velto --calendar ")" + here + R"(/cal dir/it's \\"work\\".ics")" +
+                       " --calendar " + here + "/100%%.ics --calendar " + parent +
+                       R"(/shared/x.ics --calendar /abs/cal.ics --calendar "https://x.example/c.ics?token=a%%20b&x=\\$y")"
+                       R"( --calendar eds:calendar-1 --calendar "~/Calendars/w.ics")" "\n";
+  EXPECT_TRUE(item.entry().contains(exec)) << item.entry().toStdString();
+}
+
 TEST(AutostartLoginItem, ReportsAnEntryItCouldNotWrite) {
   QTemporaryDir home;
   ASSERT_TRUE(QDir().mkpath(home.filePath("taken/velto.desktop")));
