@@ -90,7 +90,7 @@ int nextEntryId() {
 }  // namespace
 
 DBusMenuExporter::DBusMenuExporter(QObject* parent)
-    : QObject(parent), root_{kRootId, {{QStringLiteral("children-display"), QStringLiteral("submenu")}}, nullptr} {}
+    : QObject(parent), root_{kRootId, -1, {{QStringLiteral("children-display"), QStringLiteral("submenu")}}, nullptr} {}
 
 DBusMenuExporter::~DBusMenuExporter() {
   if (menu_) menu_->removeChangeObserver(observer_);
@@ -113,16 +113,35 @@ void DBusMenuExporter::scheduleRebuild() {
 void DBusMenuExporter::rebuild() {
   rebuildPending_ = false;
   entries_.clear();
+  int cardsGoTo = kRootId;
+  bool firstDay = true;
   const std::vector<MenuItem> noItems;
   for (const MenuItem& item : menu_ ? menu_->items() : noItems) {
+    if (item.kind == MenuItem::Kind::sectionTitle && !firstDay) {
+      add(kRootId, {{kType, QStringLiteral("standard")},
+                    {QStringLiteral("label"), entryLabel(item.title)},
+                    {QStringLiteral("enabled"), true},
+                    {QStringLiteral("visible"), true},
+                    {QStringLiteral("children-display"), QStringLiteral("submenu")}},
+          nullptr);
+      cardsGoTo = entries_.back().id;
+      continue;
+    }
+    if (item.kind == MenuItem::Kind::sectionTitle) firstDay = false;
+    const bool isCard = item.kind == MenuItem::Kind::view && std::dynamic_pointer_cast<const MeetingCardView>(item.view);
+    if (!isCard) cardsGoTo = kRootId;
     std::optional<Content> content = contentFor(item);
-    if (!content) continue;
-    if (isSeparator(content->properties) && (entries_.empty() || isSeparator(entries_.back().properties))) continue;
-    entries_.push_back({nextEntryId(), std::move(content->properties), std::move(content->action)});
+    if (content) add(cardsGoTo, std::move(content->properties), std::move(content->action));
   }
   if (!entries_.empty() && isSeparator(entries_.back().properties)) entries_.pop_back();
   ++revision_;
   emit layoutUpdated(revision_, kRootId);
+}
+
+void DBusMenuExporter::add(int parent, QVariantMap properties, std::function<void()> action) {
+  // Separators only part entries of the root: none first, and never two in a row.
+  if (isSeparator(properties) && (entries_.empty() || isSeparator(entries_.back().properties))) return;
+  entries_.push_back({nextEntryId(), parent, std::move(properties), std::move(action)});
 }
 
 const DBusMenuExporter::Entry* DBusMenuExporter::find(int id) const {
@@ -136,9 +155,14 @@ const DBusMenuExporter::Entry* DBusMenuExporter::find(int id) const {
 std::optional<DBusMenuLayoutItem> DBusMenuExporter::layout(int id, int depth, const QStringList& names) const {
   const Entry* entry = find(id);
   if (!entry) return std::nullopt;
-  DBusMenuLayoutItem item{id, filtered(entry->properties, names), {}};
-  if (id == kRootId && depth != 0) {
-    for (const Entry& child : entries_) item.children.append({child.id, filtered(child.properties, names), {}});
+  return layoutOf(*entry, depth, names);
+}
+
+DBusMenuLayoutItem DBusMenuExporter::layoutOf(const Entry& entry, int depth, const QStringList& names) const {
+  DBusMenuLayoutItem item{entry.id, filtered(entry.properties, names), {}};
+  if (depth == 0) return item;
+  for (const Entry& child : entries_) {
+    if (child.parent == entry.id) item.children.append(layoutOf(child, depth - 1, names));
   }
   return item;
 }

@@ -15,16 +15,19 @@
 namespace CorlaMeetings {
 
 // The status item's Menu as the menu a panel draws with its own widgets (KDE, Xfce, waybar
-// and others read it over com.canonical.dbusmenu on a right click). A root, id 0, holds one
-// flat list of entries, in the model's order:
+// and others read it over com.canonical.dbusmenu on a right click; GNOME's extension on a
+// left one). A root, id 0, holds the entries in the model's order:
 //   a meeting card      "<time range>  <title>", chosen: the card's Join button, enabled
 //                       as that button is
 //   a status card       its subtitle, disabled
-//   a section title     disabled
+//   the first day       its title, disabled, then its meetings
+//   each later day      a submenu titled as the day, holding its meetings
 //   "+ N more ..."      disabled
 //   a command           its title, chosen: its action
 //   a separator         a separator, never first, last or twice in a row
-// The header is left out: the panel's menu is the list, not the summary.
+// The header is left out: the panel's menu is the list, not the summary. Later days go into
+// submenus because panel menus do not scroll: four days of meetings would push the commands
+// off the screen.
 //
 // The entries are rebuilt after the model changes, once per burst, each time with ids never
 // given out before in this process: an event meant for an entry of an older layout finds
@@ -69,9 +72,13 @@ class DBusMenuExporter : public QObject, protected QDBusContext {
  private:
   struct Entry {
     int id = 0;
+    int parent = kRootId;
     QVariantMap properties;
     std::function<void()> action;
   };
+
+  void add(int parent, QVariantMap properties, std::function<void()> action);
+  DBusMenuLayoutItem layoutOf(const Entry& entry, int depth, const QStringList& names) const;
 
   void scheduleRebuild();
   void rebuild();

@@ -70,6 +70,8 @@ class DBusMenuOnBus : public TrayItemOnBus {
                     [this] { ran_.push_back("join"); });
     menu_->addItem(viewItem(standup_));
     menu_->addItem(viewItem(card("Planning", std::nullopt, [this] { ran_.push_back("open"); })));
+    menu_->addItem(item(MenuItem::Kind::sectionTitle, "Tomorrow"));
+    menu_->addItem(viewItem(card("Retro", "https://zoom.us/j/1", [this] { ran_.push_back("retro"); })));
     menu_->addItem(item(MenuItem::Kind::more, "+ 3 more in the next 4 days"));
     menu_->addItem(MenuItem::separator());
     menu_->addItem(MenuItem::separator());
@@ -134,6 +136,7 @@ TEST_F(DBusMenuOnBus, PanelsReadTheMeetingsAndCommandsInTheDropDownsOrder) {
                            "Today [off]",
                            standupLabel(),
                            planning + " [off]",  // no link to join
+                           "Tomorrow",           // later days in submenus: panel menus do not scroll
                            "+ 3 more in the next 4 days [off]",
                            "---",
                            "Refresh",
@@ -144,6 +147,13 @@ TEST_F(DBusMenuOnBus, PanelsReadTheMeetingsAndCommandsInTheDropDownsOrder) {
                            "Quit",
                        }));
   EXPECT_TRUE(standupLabel().contains(u'-')) << standupLabel().toStdString();
+  const DBusMenuLayoutItem tomorrow = root.children.value(3);
+  EXPECT_EQ(tomorrow.properties.value("children-display"), "submenu");
+  ASSERT_EQ(tomorrow.children.size(), 1);
+  EXPECT_TRUE(tomorrow.children[0].properties.value("label").toString().endsWith("  Retro"));
+  EXPECT_TRUE(layout(0, 1).second.children.value(3).children.isEmpty()) << "one level asked, one given";
+  click(tomorrow.children[0].id);
+  EXPECT_TRUE(runEventsUntil([&] { return ran_ == std::vector<std::string>{"retro"}; }));
 }
 
 TEST_F(DBusMenuOnBus, ChoosingAnEntryDoesWhatTheDropDownDoes) {
