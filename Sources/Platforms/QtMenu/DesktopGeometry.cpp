@@ -19,8 +19,15 @@ DesktopGeometry desktopGeometryAt(QPoint point) {
     if (desktop.screen.contains(area.center())) desktop.workArea = area & desktop.screen;
   }
   const bool xcb = QGuiApplication::platformName() == QLatin1String("xcb");
-  if (xcb && !screen->name().startsWith(QLatin1String("XWAYLAND"))) desktop.pointer = QCursor::pos();
+  if (xcb && !throughXWayland()) desktop.pointer = QCursor::pos();
   return desktop;
+}
+
+bool throughXWayland() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  // XWayland names its outputs XWAYLAND0, XWAYLAND1, ...
+  return QGuiApplication::platformName() == QLatin1String("xcb") && screen &&
+         screen->name().startsWith(QLatin1String("XWAYLAND"));
 }
 
 }  // namespace CorlaMeetings

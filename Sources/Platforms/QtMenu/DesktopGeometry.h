@@ -18,4 +18,8 @@ struct DesktopGeometry {
 // Main thread, with a QGuiApplication. May ask the compositor (see SwayIpc.h).
 DesktopGeometry desktopGeometryAt(QPoint point);
 
+// True when this process reaches the desktop through XWayland, the X server a Wayland
+// compositor runs for X clients. Main thread, with a QGuiApplication.
+bool throughXWayland();
+
 }  // namespace CorlaMeetings

@@ -98,6 +98,7 @@ void MenuRenderer::popUp(QPoint anchor) {
     popup_->hide();
     return;
   }
+  if (popup_->justClosedByClickOutside()) return;
   const DesktopGeometry desktop = desktopGeometryAt(anchor);
   anchor_ = panelAnchor(anchor, desktop.pointer, desktop.screen, desktop.workArea);
   workArea_ = desktop.workArea;

@@ -41,7 +41,9 @@ class MenuRenderer : public QObject {
 
   // Opens the drop-down beside `anchor`, the point a panel gave for a click on its item, in
   // global coordinates (see DropDownPlacement.h); closes it when it is open already, as a
-  // second click on the item does on panels that pass that click on.
+  // second click on the item does on panels that pass that click on. A click on the item
+  // that has just closed the drop-down (X11 hands the click that closes a popup on to the
+  // window under it) does not open it again.
   void popUp(QPoint anchor);
 
  signals:

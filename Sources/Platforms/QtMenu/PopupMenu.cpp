@@ -2,17 +2,18 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProxyStyle>
+
+#include "QtMenu/DesktopGeometry.h"
 
 namespace CorlaMeetings {
 
 namespace {
 
 constexpr const char* keyEquivalentProperty = "keyEquivalent";
-
-}  // namespace
-
-namespace {
+// A panel's answer to the click that closed the menu arrives within this.
+constexpr int kClosingClickMilliseconds = 400;
 
 // A long menu scrolls, as a panel's drop-down should; a style that would rather wrap it
 // into several columns would tear the cards away from their header.
@@ -33,6 +34,7 @@ PopupMenu::PopupMenu(QWidget* parent) : QMenu(parent) {
   setStyle(style);
   // What a compositor names the window by, where the drop-down is one (see the header).
   setWindowTitle(QStringLiteral("Velto Meetings Reminder"));
+  if (throughXWayland()) setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
 }
 
 void PopupMenu::setKeyEquivalent(QAction& action, QChar key) {
@@ -62,11 +64,28 @@ void PopupMenu::keyPressEvent(QKeyEvent* event) {
   QMenu::keyPressEvent(event);
 }
 
-bool PopupMenu::standsAlone() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+bool PopupMenu::standsAlone() {
+  return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) || throughXWayland();
+}
 
 void PopupMenu::fitWindowToContents(QSize largest) {
   if (!standsAlone()) return;
   setFixedSize(largest.isEmpty() ? sizeHint() : sizeHint().boundedTo(largest));
+}
+
+bool PopupMenu::justClosedByClickOutside() const {
+  return sinceClickOutside_.isValid() && sinceClickOutside_.elapsed() < kClosingClickMilliseconds;
+}
+
+void PopupMenu::mousePressEvent(QMouseEvent* event) {
+  if (!rect().contains(event->position().toPoint())) sinceClickOutside_.start();
+  QMenu::mousePressEvent(event);
+}
+
+void PopupMenu::showEvent(QShowEvent* event) {
+  QMenu::showEvent(event);
+  // A window the window manager knows gets the keys only once it is active.
+  if (throughXWayland()) activateWindow();
 }
 
 bool PopupMenu::event(QEvent* event) {

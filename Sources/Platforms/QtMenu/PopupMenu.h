@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMenu>
 
 namespace CorlaMeetings {
@@ -9,10 +10,13 @@ namespace CorlaMeetings {
 // choosing it would. A change of palette, font or style is reported, so the contents can be
 // drawn again in the new theme.
 //
-// On Wayland a menu needs a parent window to be a menu, and a panel item has none of ours:
-// there the drop-down is a window of its own. Its size is then pinned to its contents, so
-// that a tiling compositor floats it instead of tiling it, and it closes when it loses the
-// focus (a click on another window), besides Escape and a second click on the item.
+// On Wayland a menu needs a parent window to be a menu, and a panel item has none of ours;
+// through XWayland a popup gets neither the keys nor the clicks outside it, which go to
+// Wayland windows. There the drop-down is a window of its own (through XWayland a
+// frameless one the window manager knows, placed where Velto asks). Its size is pinned to
+// its contents, so that a tiling compositor floats it instead of tiling it, and it closes
+// when it loses the focus (a click elsewhere), besides Escape and a second click on the
+// item.
 class PopupMenu : public QMenu {
   Q_OBJECT
 
@@ -30,13 +34,23 @@ class PopupMenu : public QMenu {
   // beyond); call before showing it and after its entries change.
   void fitWindowToContents(QSize largest);
 
+  // True for a moment after a click outside the menu closed it. On X11 that click goes on
+  // to the window under it, as a popup's closing click does: when that is the panel item
+  // that opened the menu, the panel's answer must not open it again.
+  bool justClosedByClickOutside() const;
+
  signals:
   void themeChanged();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   bool event(QEvent* event) override;
+
+ private:
+  QElapsedTimer sinceClickOutside_;
 };
 
 }  // namespace CorlaMeetings

@@ -177,6 +177,19 @@ TEST_F(MenuRendererTest, RebuildsOncePerBurstOrThemeChangeKeepingTheOpenMenuInPl
   EXPECT_EQ(firstSectionTitle()->titleColor(), secondary);
 }
 
+// X11 passes the click that closes a popup on to the window under it: the panel item then
+// asks for the drop-down again, which must stay closed.
+TEST_F(MenuRendererTest, TheClickThatClosesTheDropDownDoesNotReopenIt) {
+  launch();
+  open();
+  const QPoint outside(-20, -20);
+  QMouseEvent press(QEvent::MouseButtonPress, outside, popup().mapToGlobal(outside), Qt::LeftButton, Qt::LeftButton, {});
+  QApplication::sendEvent(&popup(), &press);
+  ASSERT_FALSE(popup().isVisible());
+  renderer->popUp(QPoint(40, 60));
+  EXPECT_FALSE(popup().isVisible());
+}
+
 // From a bottom panel the drop-down opens above it, and stays on it as it grows.
 TEST_F(MenuRendererTest, OpensAboveABottomPanelAndGrowsUpwards) {
   addMeeting("Standup", hour);
