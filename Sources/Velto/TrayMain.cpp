@@ -4,9 +4,9 @@
 
 #include <memory>
 
+#include "CalendarStores.h"
 #include "FrontEnds.h"
 #include "ICalendar/ICalendarStore.h"
-#include "ICalendar/SourceList.h"
 #include "Qt/DBusNotificationCenter.h"
 #include "Qt/DesktopWorkspace.h"
 #include "Qt/IniPreferences.h"
@@ -46,7 +46,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   SystemClock clock;
   QtRunLoop runLoop;
   QtApplication application;
-  ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
+  std::unique_ptr<CalendarStore> calendars = makeCalendarStore(runLoop, clock, line.calendars);
   DBusNotificationCenter notifications;
   IniPreferences preferences(IniPreferences::defaultPath());
   DesktopWorkspace workspace;
@@ -58,7 +58,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
     renderer->popup()->popup(at);
   });
 
-  Platform platform{application, clock, runLoop, statusItem, calendars, notifications, preferences, workspace,
+  Platform platform{application, clock, runLoop, statusItem, *calendars, notifications, preferences, workspace,
                     loginItem};
   delegate = std::make_shared<AppDelegate>(platform);
   delegate->applicationDidFinishLaunching();

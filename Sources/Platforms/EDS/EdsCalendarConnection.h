@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EDS/ComponentCollection.h"
+#include "EDS/EdsConnectionOptions.h"
 #include "EDS/GLibHandles.h"
 #include "app/RunLoop.h"
 
@@ -23,8 +24,8 @@ namespace CorlaMeetings {
 // the changes that need them wait for them, in order.
 //
 // When the calendar factory dies or the backend fails, the connection drops the client and
-// tries again after `retrySeconds`, doubling the pause up to 64 times that; a successful
-// load resets it. The last load's events stay meanwhile (the listener keeps them).
+// tries again after Options::retrySeconds, doubling the pause up to 64 times that; a
+// successful load resets it. The last load's events stay meanwhile (the listener keeps them).
 class EdsCalendarConnection : public std::enable_shared_from_this<EdsCalendarConnection> {
  public:
   class Listener {
@@ -37,12 +38,7 @@ class EdsCalendarConnection : public std::enable_shared_from_this<EdsCalendarCon
     virtual void report(const std::string& line) = 0;
   };
 
-  struct Options {
-    double retrySeconds = 1;
-    // How long the factory may wait for a remote backend to come online before the view
-    // opens on what it has cached.
-    int onlineWaitSeconds = 5;
-  };
+  using Options = EdsConnectionOptions;
 
   // Main thread. `listener` and `runLoop` must outlive the connection. Call start() once
   // the connection is held by a shared_ptr.

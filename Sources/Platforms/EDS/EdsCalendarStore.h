@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "EDS/EdsCalendarConnection.h"
+#include "EDS/EdsConnectionOptions.h"
 #include "ICalendar/CalendarSource.h"
 #include "app/CalendarStore.h"
 #include "app/RunLoop.h"
@@ -23,7 +23,7 @@ struct EdsCalendarStoreOptions {
   // them at once when a change of another kind comes: one edit or one sync can reach us as
   // batches that far apart.
   double changeQuietSeconds = 3;
-  EdsCalendarConnection::Options connection;
+  EdsConnectionOptions connection;
   // Receives one line per problem (the service unreachable, a calendar that fails, an event
   // the parser dropped), from any thread, one call at a time; never the UI. Unset: stderr.
   std::function<void(std::string_view line)> problems;

@@ -1,0 +1,46 @@
+#include <gmock/gmock.h>
+
+#include <QProcess>
+
+#include "Platforms/EDS/EdsSession.h"
+#include "Platforms/EDS/EdsTestCalendar.h"
+#include "Platforms/ICalendar/ParsedCalendarTestSupport.h"
+
+namespace CorlaMeetings::Testing {
+namespace {
+
+const char* kWeek = VELTO_FIXTURES_DIR "/eds/week.ics";
+
+// `velto --print` with these arguments on the session's bus, under faketime (velto only:
+// EDS runs on the real clock). Its standard output.
+std::string printedBy(const QStringList& arguments) {
+  QProcessEnvironment environment = EdsSession::get().environment();
+  environment.insert("TZ", "Europe/Berlin");
+  environment.insert("LANG", "en_US.UTF-8");
+  environment.insert("LC_ALL", "en_US.UTF-8");
+  environment.insert("DONT_FAKE_MONOTONIC", "1");
+  environment.insert("FAKETIME_DONT_RESET", "1");
+  QProcess velto;
+  velto.setProcessEnvironment(environment);
+  velto.setProcessChannelMode(QProcess::SeparateChannels);
+  velto.start("faketime", QStringList{"-f", "@2026-12-07 09:49:30", VELTO_PROGRAM, "--print"} + arguments);
+  EXPECT_TRUE(velto.waitForFinished(60000)) << "velto did not finish";
+  EXPECT_EQ(velto.exitCode(), 0) << velto.readAllStandardError().toStdString();
+  return velto.readAllStandardOutput().toStdString();
+}
+
+TEST(VeltoPrint, ShowsTheDesktopCalendarsAsItShowsTheSameFile) {
+  ASSERT_TRUE(EdsSession::get().ready());
+  auto calendar = EdsTestCalendar::create("velto-test-print", "Print");
+  calendar->import(fileText(kWeek));
+
+  const std::string fromFile = printedBy({"--calendar", kWeek});
+  EXPECT_THAT(fromFile, AllOf(HasSubstr("Daily standup (moved)"), HasSubstr("Design review"),
+                              HasSubstr("Call with Kathmandu"), Not(HasSubstr("Offsite"))));
+  EXPECT_EQ(printedBy({"--calendar", "eds:"}), fromFile);
+  // No --calendar and no list: the desktop's calendars, since the service is on the bus.
+  EXPECT_EQ(printedBy({}), fromFile);
+}
+
+}  // namespace
+}  // namespace CorlaMeetings::Testing
