@@ -33,16 +33,18 @@ void ComponentCollection::put(const std::string& uid, const std::string& rid, st
   Event& event = set.events[uid];
   auto existing = event.components.find(rid);
   std::size_t oldBytes = existing == event.components.end() ? 0 : existing->second.size();
-  bool added = existing == event.components.end();
+  bool replacesPlain = rid.empty() && event.plain;
+  bool added = existing == event.components.end() && !replacesPlain;
   if ((added && set.components >= kMaxComponents) ||
       set.bytes - oldBytes + text.size() > ParseLimits::kMaxCalendarBytes) {
     if (!reportedFull_) note("calendar too large: events beyond " + std::to_string(kMaxComponents) + " or 64 MiB are left out");
     reportedFull_ = true;
-    if (event.components.empty()) set.events.erase(uid);
+    if (event.members() == 0) set.events.erase(uid);
     return;
   }
   set.bytes = set.bytes - oldBytes + text.size();
   set.components += added;
+  if (replacesPlain) event.plain = nullptr;
   event.components[rid] = std::move(text);
   event.parsed = nullptr;
   changed_ = changed_ || !loading_;
@@ -50,20 +52,23 @@ void ComponentCollection::put(const std::string& uid, const std::string& rid, st
 
 void ComponentCollection::remove(const std::string& uid, const std::string& rid) {
   Set& set = target();
-  auto event = set.events.find(uid);
-  if (event == set.events.end()) return;
-  auto& components = event->second.components;
-  // The service reports a whole series removed as its master alone.
-  auto first = rid.empty() ? components.begin() : components.find(rid);
-  auto last = rid.empty() ? components.end() : first == components.end() ? first : std::next(first);
-  if (first == last) return;
-  for (auto component = first; component != last; ++component) {
+  auto found = set.events.find(uid);
+  if (found == set.events.end()) return;
+  Event& event = found->second;
+  if (rid.empty()) {
+    // The service reports a whole series removed as its master alone.
+    for (const auto& [id, text] : event.components) set.bytes -= text.size();
+    set.components -= event.members();
+    set.events.erase(found);
+  } else {
+    auto component = event.components.find(rid);
+    if (component == event.components.end()) return;
     set.bytes -= component->second.size();
     set.components -= 1;
+    event.components.erase(component);
+    event.parsed = nullptr;
+    if (event.members() == 0) set.events.erase(found);
   }
-  components.erase(first, last);
-  event->second.parsed = nullptr;
-  if (components.empty()) set.events.erase(event);
   changed_ = changed_ || !loading_;
 }
 
@@ -86,7 +91,7 @@ void ComponentCollection::defineZone(const std::string& tzid, std::string text) 
   if (zones_.size() < 256 && text.size() <= ParseLimits::kMaxTimeZoneBytes) zones_[tzid] = std::move(text);
 }
 
-void ComponentCollection::parse(Event& event) {
+void ComponentCollection::parse(Set& set, Event& event) {
   std::vector<const std::string*> components;
   std::vector<const std::string*> zones;
   for (const auto& [rid, text] : event.components) {
@@ -103,6 +108,12 @@ void ComponentCollection::parse(Event& event) {
   for (std::size_t i = 0; i < result.problems.size() && i < kMaxProblemsPerParse; ++i) {
     note(std::move(result.problems[i]));
   }
+  auto only = event.components.begin();
+  if (event.components.size() == 1 && only->first.empty() && !event.plain && !recurs(only->second)) {
+    set.bytes -= only->second.size();
+    event.plain = std::move(event.parsed);
+    event.components.clear();
+  }
 }
 
 std::shared_ptr<const ParsedCalendar> ComponentCollection::calendar() {
@@ -111,8 +122,9 @@ std::shared_ptr<const ParsedCalendar> ComponentCollection::calendar() {
   parts.reserve(current_.events.size());
   for (auto& entry : current_.events) {
     Event& event = entry.second;
-    if (!event.parsed) parse(event);
-    parts.push_back(event.parsed);
+    if (!event.parsed && !event.components.empty()) parse(current_, event);
+    if (event.parsed) parts.push_back(event.parsed);
+    if (event.plain) parts.push_back(event.plain);
   }
   merged_ = mergeCalendars(std::move(parts));
   changed_ = false;

@@ -46,6 +46,10 @@ struct ComponentChange {
 // re-reads only its own event, and a bad component costs only its own event. The calendar
 // handed out merges them all.
 //
+// A plain event (no RRULE, RDATE or RECURRENCE-ID) alone under its UID keeps only its
+// parsed form, not its text: nothing can join it, and most events are such. Should a
+// detached occurrence come for one anyway, the two are shown side by side.
+//
 // A load (a view's first delivery) fills a set of its own that replaces the current one
 // only when it ends well, so the last events stay while the service restarts or a backend
 // fails. Components are strangers' text: beyond kMaxComponents or ParseLimits'
@@ -79,7 +83,10 @@ class ComponentCollection {
  private:
   struct Event {
     std::map<std::string, std::string> components;  // by RECURRENCE-ID
-    std::shared_ptr<const ParsedCalendar> parsed;   // null until parsed
+    std::shared_ptr<const ParsedCalendar> parsed;   // of `components`; null until parsed
+    std::shared_ptr<const ParsedCalendar> plain;    // a plain event's, its text gone
+
+    std::size_t members() const { return components.size() + (plain ? 1 : 0); }
   };
   struct Set {
     std::map<std::string, Event> events;  // by UID
@@ -88,7 +95,7 @@ class ComponentCollection {
   };
 
   Set& target() { return loading_ ? *loading_ : current_; }
-  void parse(Event& event);
+  void parse(Set& set, Event& event);
   void note(std::string line);
 
   Set current_;

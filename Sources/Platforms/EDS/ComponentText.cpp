@@ -67,6 +67,21 @@ std::vector<std::string> referencedTimeZones(std::string_view text) {
   return names;
 }
 
+bool recurs(std::string_view text) {
+  std::size_t position = 0;
+  while (position < text.size()) {
+    std::string_view line = text.substr(position, text.find('\n', position) - position);
+    if (startsWithNoCase(line, "RRULE") || startsWithNoCase(line, "RDATE")) {
+      std::string_view rest = line.substr(5);
+      if (!rest.empty() && (rest.front() == ':' || rest.front() == ';')) return true;
+    }
+    std::size_t end = text.find('\n', position);
+    if (end == std::string_view::npos) break;
+    position = end + 1;
+  }
+  return false;
+}
+
 std::string calendarTextOf(const std::vector<const std::string*>& timeZones,
                            const std::vector<const std::string*>& components) {
   std::size_t size = 64;

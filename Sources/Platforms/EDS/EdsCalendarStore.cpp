@@ -1,5 +1,7 @@
 #include "EDS/EdsCalendarStore.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -127,9 +129,16 @@ void EdsStoreCore::componentsChanged(const std::string& calendar, std::vector<Co
   worker_.post([this, weak = weak_from_this(), calendar, name = connection->second->name(),
                 changes = std::move(changes)]() mutable {
     ComponentCollection& collection = collections_[calendar];
-    for (ComponentChange& change : changes) collection.apply(std::move(change));
+    bool loaded = false;
+    for (ComponentChange& change : changes) {
+      loaded = loaded || change.kind == ComponentChange::Kind::endLoad;
+      collection.apply(std::move(change));
+    }
     if (collection.loading() || !collection.changed()) return;
     std::shared_ptr<const ParsedCalendar> parsed = collection.calendar();
+    // A load parses thousands of events here, and libecal made as many components on the
+    // main thread: hand the freed memory back, or the tray keeps it for its whole life.
+    if (loaded) malloc_trim(0);
     for (const std::string& problem : collection.takeProblems()) report("calendar " + name + ": " + problem);
     runLoop_.postTask([weak, calendar, parsed = std::move(parsed)]() mutable {
       if (auto self = weak.lock()) self->calendarParsed(calendar, std::move(parsed));

@@ -8,29 +8,44 @@ namespace {
 
 using Done = std::function<void(std::unique_ptr<EdsRegistry>, std::string)>;
 
+// The process's registry client, once made; never released.
+ESourceRegistry*& sharedRegistry() {
+  static ESourceRegistry* registry = nullptr;
+  return registry;
+}
+
+GObjectPtr<ESourceRegistry> referenced(ESourceRegistry* registry) {
+  return GObjectPtr<ESourceRegistry>(static_cast<ESourceRegistry*>(g_object_ref(registry)));
+}
+
 void registryMade(GObject*, GAsyncResult* result, gpointer data) {
   Done done = CallbackData::take<Done>(data);
   GError* error = nullptr;
-  ESourceRegistry* registry = e_source_registry_new_finish(result, &error);
+  GObjectPtr<ESourceRegistry> registry(e_source_registry_new_finish(result, &error));
   GErrorPtr owned(error);
-  if (error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-    if (registry) g_object_unref(registry);
-    return;
-  }
-  if (!registry) {
-    done(nullptr, errorText(error));
-    return;
-  }
-  done(std::make_unique<EdsRegistry>(registry), "");
+  if (registry && !sharedRegistry()) sharedRegistry() = static_cast<ESourceRegistry*>(g_object_ref(registry.get()));
+  if (error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
+  if (!registry) return done(nullptr, errorText(error));
+  done(std::make_unique<EdsRegistry>(referenced(sharedRegistry())), "");
+}
+
+gboolean registryShared(gpointer data) {
+  Done done = CallbackData::take<Done>(data);
+  done(std::make_unique<EdsRegistry>(referenced(sharedRegistry())), "");
+  return G_SOURCE_REMOVE;
 }
 
 }  // namespace
 
 void EdsRegistry::connect(GCancellable* cancellable, Done done) {
-  e_source_registry_new(cancellable, registryMade, CallbackData::hold(std::move(done)));
+  if (sharedRegistry()) {
+    g_idle_add(registryShared, CallbackData::hold(std::move(done)));
+  } else {
+    e_source_registry_new(cancellable, registryMade, CallbackData::hold(std::move(done)));
+  }
 }
 
-EdsRegistry::EdsRegistry(ESourceRegistry* registry) : registry_(registry) {
+EdsRegistry::EdsRegistry(GObjectPtr<ESourceRegistry> registry) : registry_(std::move(registry)) {
   for (const char* signal : {"source-added", "source-removed", "source-enabled", "source-disabled", "source-changed"}) {
     g_signal_connect(registry_.get(), signal, G_CALLBACK(sourceEvent), this);
   }

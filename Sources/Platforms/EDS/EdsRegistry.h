@@ -16,15 +16,19 @@ namespace CorlaMeetings {
 // The desktop's source registry: which calendars exist, their names, and whether each is
 // enabled and selected. Main thread; its signals come through the main thread's GLib
 // context, which must be running (Qt's event loop runs it on Linux).
+//
+// One registry client serves the whole process and stays to its end: it follows the
+// service by itself, even through restarts, so later connections need no new thread and
+// no new D-Bus set-up (and libedataserver leaks a little each time one is finalized).
 class EdsRegistry {
  public:
   // Connects in the background (the registry service may first have to start) and calls
-  // `done` on the main thread with the registry, or with none and why not. Not called when
-  // `cancellable` is cancelled first.
+  // `done` later, on the main thread, with the registry, or with none and why not. Not
+  // called when `cancellable` is cancelled first.
   static void connect(GCancellable* cancellable,
                       std::function<void(std::unique_ptr<EdsRegistry> registry, std::string error)> done);
 
-  explicit EdsRegistry(ESourceRegistry* registry);  // takes the reference
+  explicit EdsRegistry(GObjectPtr<ESourceRegistry> registry);
   ~EdsRegistry();
   EdsRegistry(const EdsRegistry&) = delete;
   EdsRegistry& operator=(const EdsRegistry&) = delete;

@@ -116,6 +116,14 @@ TEST(ComponentCollection, FollowsChangesToOneEventWithoutTouchingTheOthers) {
   EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{"A renamed"}));
   collection.remove("gone", "");
   EXPECT_FALSE(collection.changed());
+
+  // An occurrence detached from an event that never repeated (no service writes that):
+  // both are kept.
+  collection.put("a", "20261207T080000Z", event("UID:a\nRECURRENCE-ID:20261207T080000Z\nDTSTART:20261207T090000Z\n"
+                                                "SUMMARY:A detached"));
+  EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{"A renamed", "A detached"}));
+  collection.remove("a", "");
+  EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{}));
 }
 
 TEST(ComponentCollection, ALoadReplacesTheEventsOnlyWhenItEndsWell) {

@@ -35,5 +35,11 @@ TEST(ComponentText, NamesAreBoundedInLengthAndNumber) {
   EXPECT_EQ(names.front(), "Zone0");
 }
 
+TEST(ComponentText, TellsASeriesByItsRules) {
+  EXPECT_TRUE(recurs("BEGIN:VEVENT\r\nRRULE:FREQ=DAILY\r\nEND:VEVENT\r\n"));
+  EXPECT_TRUE(recurs("BEGIN:VEVENT\nrdate;VALUE=DATE:20261207\nEND:VEVENT\n"));
+  EXPECT_FALSE(recurs("BEGIN:VEVENT\r\nDESCRIPTION:no\r\n RRULE:FREQ=DAILY\r\nRRULES:x\r\nEND:VEVENT\r\n"));
+}
+
 }  // namespace
 }  // namespace CorlaMeetings

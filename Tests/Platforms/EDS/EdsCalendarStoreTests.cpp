@@ -117,5 +117,14 @@ TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
   }
 }
 
+TEST_F(EdsCalendarStoreTest, AsksAgainWhenAccessIsRequestedAgain) {
+  open({"eds:Soon"});
+  EXPECT_EQ(requestAccess(), false);
+  auto calendar = EdsTestCalendar::create("velto-test-soon", "Soon");
+  calendar->add(timedEvent("soon", "Soon", 8, 8));
+  EXPECT_EQ(requestAccess(), true);
+  EXPECT_EQ(titles(kFrom, kTo), Titles{"Soon"});
+}
+
 }  // namespace
 }  // namespace CorlaMeetings::Testing
