@@ -74,6 +74,20 @@ TEST_F(EdsCalendarStoreTest, FollowsCalendarsSelectedDisabledAndAddedWhileRunnin
   team->add(timedEvent("team", "Team meeting", 9, 10));
   EXPECT_TRUE(showsEventually(kFrom, kTo, {"Team meeting"}));
   EXPECT_TRUE(runEventsUntil([&] { return notifications_ > 0; }, kPatience));
+  team.reset();  // the calendar removed
+  EXPECT_TRUE(showsEventually(kFrom, kTo, {}));
+}
+
+TEST_F(EdsCalendarStoreTest, FollowsACalendarNamedByItsNameThroughRenames) {
+  auto calendar = EdsTestCalendar::create("velto-test-renamed", "Before");
+  calendar->add(timedEvent("renamed", "Renamed calendar's", 8, 12));
+  open({"eds:Before"});
+  ASSERT_EQ(requestAccess(), true);
+  EXPECT_EQ(titles(kFrom, kTo), Titles{"Renamed calendar's"});
+  calendar->rename("After");
+  EXPECT_TRUE(showsEventually(kFrom, kTo, {}));
+  calendar->rename("Before");
+  EXPECT_TRUE(showsEventually(kFrom, kTo, {"Renamed calendar's"}));
 }
 
 TEST_F(EdsCalendarStoreTest, KeepsTheEventsWhileTheFactoryRestartsAndFollowsItAgain) {

@@ -77,6 +77,11 @@ void EdsSession::SetUp() {
 
 void EdsSession::TearDown() {
   if (!ready()) return;
+  // GLib ends a process whose session bus goes away (it is the session's end): not ours.
+  if (GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)) {
+    g_dbus_connection_set_exit_on_close(bus, FALSE);
+    g_object_unref(bus);
+  }
   for (const char* name : kServices) {
     if (int pid = ownerOf(name); pid > 0) {
       ::kill(pid, SIGTERM);

@@ -13,6 +13,18 @@ std::string failure(GError* error) {
   return text;
 }
 
+// A calendar source, not yet committed, of the backend `backend` below `parent`.
+ESource* newSource(const std::string& uid, const std::string& name, const char* parent, const char* backend) {
+  GError* error = nullptr;
+  ESource* source = e_source_new_with_uid(uid.c_str(), nullptr, &error);
+  EXPECT_NE(source, nullptr) << failure(error);
+  e_source_set_display_name(source, name.c_str());
+  e_source_set_parent(source, parent);
+  auto* calendar = static_cast<ESourceBackend*>(e_source_get_extension(source, E_SOURCE_EXTENSION_CALENDAR));
+  e_source_backend_set_backend_name(calendar, backend);
+  return source;
+}
+
 }  // namespace
 
 ESourceRegistry* EdsTestCalendar::registry() {
@@ -26,13 +38,29 @@ ESourceRegistry* EdsTestCalendar::registry() {
 }
 
 std::unique_ptr<EdsTestCalendar> EdsTestCalendar::create(const std::string& uid, const std::string& name) {
+  return commit(newSource(uid, name, "local-stub", "local"));
+}
+
+std::unique_ptr<EdsTestCalendar> EdsTestCalendar::createCalDav(const std::string& uid, const std::string& name,
+                                                               const std::string& url) {
+  ESource* source = newSource(uid, name, "caldav-stub", "caldav");
+  GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+  e_source_webdav_set_uri(static_cast<ESourceWebdav*>(e_source_get_extension(source, E_SOURCE_EXTENSION_WEBDAV_BACKEND)),
+                          uri);
+  auto* authentication =
+      static_cast<ESourceAuthentication*>(e_source_get_extension(source, E_SOURCE_EXTENSION_AUTHENTICATION));
+  e_source_authentication_set_host(authentication, g_uri_get_host(uri));
+  e_source_authentication_set_port(authentication, static_cast<guint16>(g_uri_get_port(uri)));
+  e_source_authentication_set_method(authentication, "none");
+  g_uri_unref(uri);
+  auto* offline = static_cast<ESourceOffline*>(e_source_get_extension(source, E_SOURCE_EXTENSION_OFFLINE));
+  e_source_offline_set_stay_synchronized(offline, TRUE);
+  return commit(source);
+}
+
+std::unique_ptr<EdsTestCalendar> EdsTestCalendar::commit(ESource* source) {
   GError* error = nullptr;
-  ESource* source = e_source_new_with_uid(uid.c_str(), nullptr, &error);
-  EXPECT_NE(source, nullptr) << failure(error);
-  e_source_set_display_name(source, name.c_str());
-  e_source_set_parent(source, "local-stub");
-  auto* calendar = static_cast<ESourceBackend*>(e_source_get_extension(source, E_SOURCE_EXTENSION_CALENDAR));
-  e_source_backend_set_backend_name(calendar, "local");
+  const std::string uid = e_source_get_uid(source);
   EXPECT_TRUE(e_source_registry_commit_source_sync(registry(), source, nullptr, &error)) << failure(error);
   g_object_unref(source);
   // The registry's own object, which the changes below must go through.
@@ -102,6 +130,12 @@ void EdsTestCalendar::remove(const std::string& uid) {
   EXPECT_TRUE(e_cal_client_remove_object_sync(client_, uid.c_str(), nullptr, E_CAL_OBJ_MOD_ALL,
                                               E_CAL_OPERATION_FLAG_NONE, nullptr, &error))
       << failure(error);
+}
+
+void EdsTestCalendar::refresh() {
+  connect();
+  GError* error = nullptr;
+  EXPECT_TRUE(e_client_refresh_sync(E_CLIENT(client_), nullptr, &error)) << failure(error);
 }
 
 void EdsTestCalendar::reconnect() {

@@ -15,6 +15,9 @@ class EdsTestCalendar {
  public:
   // A new local calendar, enabled and selected, with this UID and display name.
   static std::unique_ptr<EdsTestCalendar> create(const std::string& uid, const std::string& name);
+  // The same for a CalDAV calendar at `url`, without authentication.
+  static std::unique_ptr<EdsTestCalendar> createCalDav(const std::string& uid, const std::string& name,
+                                                       const std::string& url);
   ~EdsTestCalendar();  // removes the calendar, unless it is the built-in one
 
   // Imports a whole calendar text (events, detached occurrences, zones) as a file import does.
@@ -24,6 +27,8 @@ class EdsTestCalendar {
   void modify(const std::string& event);
   void remove(const std::string& uid);
 
+  // Makes the backend fetch the calendar from its server now.
+  void refresh();
   // Drops the connection, as after the calendar factory died; the next change opens another.
   void reconnect();
 
@@ -35,6 +40,7 @@ class EdsTestCalendar {
 
  private:
   EdsTestCalendar(std::string uid, ESource* source);
+  static std::unique_ptr<EdsTestCalendar> commit(ESource* source);
   static ESourceRegistry* registry();
   void connect();
   void write();

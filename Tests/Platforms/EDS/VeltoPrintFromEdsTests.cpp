@@ -11,9 +11,14 @@ namespace {
 
 const char* kWeek = VELTO_FIXTURES_DIR "/eds/week.ics";
 
+struct Printed {
+  std::string output;
+  std::string problems;  // standard error
+};
+
 // `velto --print` with these arguments on the session's bus, under faketime (velto only:
-// EDS runs on the real clock). Its standard output.
-std::string printedBy(const QStringList& arguments) {
+// EDS runs on the real clock).
+Printed printedBy(const QStringList& arguments) {
   QProcessEnvironment environment = EdsSession::get().environment();
   environment.insert("TZ", "Europe/Berlin");
   environment.insert("LANG", "en_US.UTF-8");
@@ -25,8 +30,9 @@ std::string printedBy(const QStringList& arguments) {
   velto.setProcessChannelMode(QProcess::SeparateChannels);
   velto.start("faketime", QStringList{"-f", "@2026-12-07 09:49:30", VELTO_PROGRAM, "--print"} + arguments);
   EXPECT_TRUE(velto.waitForFinished(60000)) << "velto did not finish";
-  EXPECT_EQ(velto.exitCode(), 0) << velto.readAllStandardError().toStdString();
-  return velto.readAllStandardOutput().toStdString();
+  Printed printed{velto.readAllStandardOutput().toStdString(), velto.readAllStandardError().toStdString()};
+  EXPECT_EQ(velto.exitCode(), 0) << printed.problems;
+  return printed;
 }
 
 TEST(VeltoPrint, ShowsTheDesktopCalendarsAsItShowsTheSameFile) {
@@ -34,12 +40,14 @@ TEST(VeltoPrint, ShowsTheDesktopCalendarsAsItShowsTheSameFile) {
   auto calendar = EdsTestCalendar::create("velto-test-print", "Print");
   calendar->import(fileText(kWeek));
 
-  const std::string fromFile = printedBy({"--calendar", kWeek});
+  const std::string fromFile = printedBy({"--calendar", kWeek}).output;
   EXPECT_THAT(fromFile, AllOf(HasSubstr("Daily standup (moved)"), HasSubstr("Design review"),
                               HasSubstr("Call with Kathmandu"), Not(HasSubstr("Offsite"))));
-  EXPECT_EQ(printedBy({"--calendar", "eds:"}), fromFile);
+  Printed named = printedBy({"--calendar", "eds:"});
+  EXPECT_EQ(named.output, fromFile) << named.problems;
   // No --calendar and no list: the desktop's calendars, since the service is on the bus.
-  EXPECT_EQ(printedBy({}), fromFile);
+  Printed byDefault = printedBy({});
+  EXPECT_EQ(byDefault.output, fromFile) << byDefault.problems;
 }
 
 }  // namespace
