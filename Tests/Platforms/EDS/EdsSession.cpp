@@ -91,6 +91,7 @@ void EdsSession::TearDown() {
   daemon_.terminate();
   if (!daemon_.waitForFinished(3000)) daemon_.kill();
   daemon_.waitForFinished(3000);
+  directory_.remove();  // gtest never destroys its environments
 }
 
 int EdsSession::ownerOf(const char* busName) const {
