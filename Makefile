@@ -41,6 +41,7 @@ bench: build
 	./build$(if $(CI),-ci,)/bench/RefreshBench
 	BUILD_DIR=build$(if $(CI),-ci,) bench/compare-khal
 	BUILD_DIR=build$(if $(CI),-ci,) bench/idle
+	BUILD_DIR=build$(if $(CI),-ci,) bench/eds
 
 # Starts Velto on the bundled example calendar, whose meetings recur every day.
 run: build

@@ -2,11 +2,13 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
 #include "app/LocalCalendar.h"
+#include "meetings/JoinLinkDetection.h"
 
 namespace CorlaMeetings::Bench {
 
@@ -73,5 +75,15 @@ const std::filesystem::path& heavyVdir() {
 Instant benchNow() { return Instant(sys_days(kToday) + hours(13)); }
 Instant windowStart() { return LocalCalendar::startOfDay(benchNow()); }
 Instant windowEnd() { return LocalCalendar::addingDays(windowStart(), 4); }
+
+std::size_t queryAndDetect(CalendarStore& store, Instant start, Instant end) {
+  auto events = store.events(start, end);
+  std::erase_if(events, [](const auto& event) { return !event || event->isAllDay; });
+  std::stable_sort(events.begin(), events.end(),
+                   [](const auto& a, const auto& b) { return a->startDate < b->startDate; });
+  std::size_t links = 0;
+  for (const auto& event : events) links += detectJoinURL(*event).has_value();
+  return links;
+}
 
 }  // namespace CorlaMeetings::Bench

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "HeavyCalendar.h"
+#include "app/CalendarStore.h"
 #include "app/Time.h"
 
 namespace CorlaMeetings::Bench {
@@ -24,5 +25,9 @@ const std::filesystem::path& heavyVdir();
 Instant benchNow();
 Instant windowStart();
 Instant windowEnd();
+
+// The core of AppDelegate::refreshMeetings over a store: query the window, drop all-day
+// events, sort, detect links. The number of links found.
+std::size_t queryAndDetect(CalendarStore& store, Instant start, Instant end);
 
 }  // namespace CorlaMeetings::Bench

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "AccessAnswerRelay.h"
+#include "CalendarStores.h"
 #include "FrontEnds.h"
 #include "ICalendar/ICalendarStore.h"
-#include "ICalendar/SourceList.h"
 #include "Qt/DBusNotificationCenter.h"
 #include "Qt/DesktopWorkspace.h"
 #include "Qt/IniPreferences.h"
@@ -43,14 +43,14 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   QtRunLoop runLoop;
   QtApplication application;
   TerminalStatusItem statusItem;
-  ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
+  std::unique_ptr<CalendarStore> calendars = makeCalendarStore(runLoop, clock, line.calendars);
 
   TerminalFrontEnd::Mode mode = line.mode == CommandLine::Mode::print   ? TerminalFrontEnd::Mode::once
                                 : line.mode == CommandLine::Mode::watch ? TerminalFrontEnd::Mode::statusLine
                                                                         : TerminalFrontEnd::Mode::follow;
   TerminalFrontEnd frontEnd(mode, line.format == CommandLine::Format::waybar, statusItem, runLoop, application,
                             std::cout);
-  AccessAnswerRelay store(calendars, runLoop, [&frontEnd] { frontEnd.accessAnswered(); });
+  AccessAnswerRelay store(*calendars, runLoop, [&frontEnd] { frontEnd.accessAnswered(); });
 
   // In a status bar the reminders go to the desktop; in a terminal they are printed.
   std::unique_ptr<NotificationCenter> notifications;

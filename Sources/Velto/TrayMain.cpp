@@ -6,10 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "CalendarStores.h"
 #include "FrontEnds.h"
-#include "WindowSystem.h"
 #include "ICalendar/ICalendarStore.h"
-#include "ICalendar/SourceList.h"
 #include "Qt/DBusNotificationCenter.h"
 #include "Qt/DesktopWorkspace.h"
 #include "Qt/IniPreferences.h"
@@ -22,6 +21,7 @@
 #include "QtTray/ControlService.h"
 #include "QtTray/SingleInstance.h"
 #include "QtTray/TrayStatusItem.h"
+#include "WindowSystem.h"
 #include "app/AppDelegate.h"
 
 namespace CorlaMeetings {
@@ -63,7 +63,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   SystemClock clock;
   QtRunLoop runLoop;
   QtApplication application;
-  ICalendarStore calendars(runLoop, clock, systemSourceList(line.calendars));
+  std::unique_ptr<CalendarStore> calendars = makeCalendarStore(runLoop, clock, line.calendars);
   DBusNotificationCenter notifications(ReminderPostingRight::Claim::takeOver);
   IniPreferences preferences(IniPreferences::defaultPath());
   DesktopWorkspace workspace;
@@ -75,7 +75,7 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
     renderer->popUp(at);
   });
 
-  Platform platform{application, clock, runLoop, statusItem, calendars, notifications, preferences, workspace,
+  Platform platform{application, clock, runLoop, statusItem, *calendars, notifications, preferences, workspace,
                     loginItem};
   delegate = std::make_shared<AppDelegate>(platform);
   delegate->applicationDidFinishLaunching();

@@ -63,6 +63,12 @@ std::string withoutTrailingSlashes(std::string path) {
 }  // namespace
 
 CalendarSource calendarSourceFrom(std::string_view text, std::string_view home) {
+  constexpr std::string_view kDesktopPrefix = "eds:";
+  if (lowercase(text.substr(0, kDesktopPrefix.size())) == kDesktopPrefix) {
+    std::string_view name = text.substr(kDesktopPrefix.size());
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
+    return {CalendarSource::Kind::desktop, std::string(name)};
+  }
   if (std::optional<std::string> scheme = urlScheme(text)) {
     std::string_view rest = text.substr(scheme->size());
     if (*scheme == "http" || *scheme == "https") return {CalendarSource::Kind::subscription, std::string(text)};
@@ -84,6 +90,7 @@ CalendarSource calendarSourceFrom(std::string_view text, std::string_view home) 
 
 std::string describeCalendarSource(const CalendarSource& source) {
   if (source.kind == CalendarSource::Kind::path) return source.location;
+  if (source.kind == CalendarSource::Kind::desktop) return "eds:" + source.location;
   std::optional<std::string> scheme = urlScheme(source.location);
   UrlHandle url = parsedUrl(source.location);
   std::optional<std::string> host = url ? urlPart(url.get(), CURLUPART_HOST) : std::nullopt;

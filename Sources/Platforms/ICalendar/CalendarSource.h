@@ -11,10 +11,12 @@ struct CalendarSource {
     path,          // an .ics file or a vdir folder; which of the two is decided on each read
     subscription,  // an http or https URL, fetched over the network
     unsupported,   // a URL of any other scheme: never read, only reported
+    desktop,       // "eds:" or "eds:NAME": the desktop's calendar service, read by its own store
   };
 
   Kind kind = Kind::path;
-  // The path, with "~/" expanded, or the URL, with webcal:// read as https://.
+  // The path, with "~/" expanded, or the URL, with webcal:// read as https://; for a
+  // desktop source, the calendar's name or UID, empty for every selected calendar.
   std::string location;
 
   bool operator==(const CalendarSource&) const = default;
@@ -22,7 +24,7 @@ struct CalendarSource {
 
 // Classifies one entry of the source list (surrounding white space already removed).
 // `home` expands a leading "~/" or a lone "~"; empty leaves them as written. file:// URLs
-// become paths.
+// become paths. "eds:" in any case starts a desktop source ("./eds:x" names a file).
 CalendarSource calendarSourceFrom(std::string_view text, std::string_view home);
 
 // How messages name the source. A URL keeps its scheme, host and last path segment only:

@@ -1,45 +1,14 @@
 #include "ICalendar/ICalendarStore.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <utility>
 
-#include "ICalendar/EventTimeZone.h"
 #include "ICalendar/ICalendarStoreShared.h"
+#include "ICalendar/ProblemLines.h"
 
 namespace CorlaMeetings {
 
 namespace {
-
-constexpr std::size_t kMaxReportBytes = 1000;
-
-// Problem lines quote file names, URLs and parser findings, which strangers can choose:
-// no terminal control sequences get through, and no line runs on for pages.
-std::string printable(std::string_view text) {
-  std::string out;
-  std::size_t i = 0;
-  for (; i < text.size() && out.size() < kMaxReportBytes; ++i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    bool c1Control = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                     static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (c < 0x20 || c == 0x7F || c1Control) {
-      out += '?';
-      if (c1Control) ++i;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  if (i < text.size()) {
-    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
-    if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
-    out += "…";
-  }
-  return out;
-}
-
-void printToStandardError(std::string_view line) {
-  std::fprintf(stderr, "velto: %.*s\n", static_cast<int>(line.size()), line.data());
-}
 
 bool sameCalendars(const StoreContent& a, const StoreContent& b) {
   if (a.size() != b.size()) return false;
@@ -75,12 +44,7 @@ bool ICalendarStoreShared::anyCalendar() const {
 
 void ICalendarStoreShared::report(const std::string& line) {
   std::lock_guard lock(reportMutex_);
-  std::string text = printable(line);
-  if (options.problems) {
-    options.problems(text);
-  } else {
-    printToStandardError(text);
-  }
+  reportProblemLine(line, options.problems);
 }
 
 void ICalendarStoreShared::postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify) {
@@ -144,19 +108,15 @@ void ICalendarStore::requestAccess(std::function<void(bool granted)> answer) {
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant start, Instant end) {
-  std::vector<std::shared_ptr<const CalendarEvent>> events;
-  std::string zone = EventTimeZone::currentId();
-  auto& last = main_->lastAnswer;
-  if (last && last->version == main_->version && last->start == start && last->end == end && last->zone == zone) {
-    events = last->events;
-  } else {
+  std::vector<std::shared_ptr<const CalendarEvent>> events = main_->answers.answer(main_->version, start, end, [&] {
+    std::vector<std::shared_ptr<const CalendarEvent>> all;
     for (const StoreEntry& entry : main_->content) {
       if (!entry.calendar) continue;
       std::vector<std::shared_ptr<const CalendarEvent>> found = entry.calendar->occurrences(start, end);
-      events.insert(events.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
+      all.insert(all.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
     }
-    last = ICalendarStoreMainState::Answer{main_->version, start, end, std::move(zone), events};
-  }
+    return all;
+  });
   const bool hasSubscription = std::any_of(main_->content.begin(), main_->content.end(), [](const StoreEntry& entry) {
     return entry.source.kind == CalendarSource::Kind::subscription;
   });

@@ -26,9 +26,13 @@ struct ICalendarStoreOptions {
   // dropped), from worker threads, one call at a time; never the UI. Lines name sources
   // without secrets and hold no control characters. Unset: standard error.
   std::function<void(std::string_view line)> problems;
+  // Whether another store reads the desktop's calendars ("eds:" sources). This one never
+  // does; when nobody does, it reports them as beyond this build.
+  bool desktopCalendarsReadElsewhere = false;
 };
 
 // The calendars of iCalendar sources: .ics files, vdir folders and http(s) subscriptions.
+// Desktop sources in the list are left to their own store.
 //
 // Reading and parsing happen on worker threads: one for files and folders, one that
 // fetches subscriptions. Finished calendars are swapped in on the main thread, so a query

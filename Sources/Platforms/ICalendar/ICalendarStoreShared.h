@@ -18,6 +18,7 @@
 
 #include "ICalendar/FileWatcher.h"
 #include "ICalendar/ICalendarStore.h"
+#include "ICalendar/OccurrenceCache.h"
 
 namespace CorlaMeetings {
 
@@ -35,17 +36,7 @@ struct ICalendarStoreMainState {
   std::uint64_t version = 0;  // of `content`; later versions replace earlier ones only
   std::function<void()> observer;
 
-  // The last query's answer. A refresh asks for the same window again and again, and with
-  // the calendars and the user's zone unchanged the answer is the same: this spares a
-  // refresh the expansion of every series (libical's, tens of microseconds each).
-  struct Answer {
-    std::uint64_t version = 0;
-    Instant start;
-    Instant end;
-    std::string zone;
-    std::vector<std::shared_ptr<const CalendarEvent>> events;
-  };
-  std::optional<Answer> lastAnswer;
+  OccurrenceCache answers;
 };
 
 struct ICalendarStoreShared {

@@ -19,7 +19,7 @@ std::string sourcePrefix(const CalendarSource& source) { return "calendar " + de
 struct ReaderState {
   std::vector<CalendarSource> sources;              // as of the latest access request
   std::map<std::string, SourceReader> readers;      // of the path sources, by location
-  std::set<std::string> reportedUnsupported;
+  std::set<std::string> reportedUnsupported;  // and desktop sources, when nobody reads them
   bool reportedNoSources = false;
 };
 
@@ -70,6 +70,11 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
   for (const CalendarSource& source : state.sources) {
     if (source.kind == CalendarSource::Kind::unsupported && state.reportedUnsupported.insert(source.location).second) {
       shared.report(sourcePrefix(source) + "not a kind of source this reads (files, folders, http and https URLs)");
+    }
+    if (source.kind == CalendarSource::Kind::desktop && !shared.options.desktopCalendarsReadElsewhere &&
+        state.reportedUnsupported.insert(describeCalendarSource(source)).second) {
+      shared.report(describeCalendarSource(source) +
+                    " names calendars of Evolution Data Server, which this build of Velto cannot read");
     }
     if (source.kind != CalendarSource::Kind::path || readers.contains(source.location)) continue;
     auto existing = state.readers.find(source.location);

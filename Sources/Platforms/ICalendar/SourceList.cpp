@@ -65,19 +65,22 @@ std::vector<CalendarSource> resolveSourceList(const std::vector<std::string>& op
       return sourcesFrom(entriesOf(*file), home);
     }
   }
+  std::vector<std::string> defaults;
+  if (environment.desktopCalendars && environment.desktopCalendars()) defaults.emplace_back("eds:");
   if (std::optional<std::string> data = xdgDirectory(environment, "XDG_DATA_HOME", ".local/share", home)) {
-    return sourcesFrom({*data + "/velto/calendars"}, home);
+    defaults.push_back(*data + "/velto/calendars");
   }
-  return {};
+  return sourcesFrom(defaults, home);
 }
 
-std::function<std::vector<CalendarSource>()> systemSourceList(std::vector<std::string> options) {
+std::function<std::vector<CalendarSource>()> systemSourceList(std::vector<std::string> options,
+                                                              std::function<bool()> desktopCalendars) {
   // Read once, here: the environment is the process's and getenv is unsafe next to setenv.
   std::map<std::string, std::string> variables;
   for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
     if (const char* value = std::getenv(name)) variables.emplace(name, value);
   }
-  return [options = std::move(options), variables = std::move(variables)] {
+  return [options = std::move(options), variables = std::move(variables), desktopCalendars = std::move(desktopCalendars)] {
     SourceListEnvironment environment{
         .variable = [&](const std::string& name) -> std::optional<std::string> {
           auto found = variables.find(name);
@@ -87,6 +90,7 @@ std::function<std::vector<CalendarSource>()> systemSourceList(std::vector<std::s
         .readFile = [](const std::string& path) -> std::optional<std::string> {
           return readRegularFile(path, kMaxConfigurationBytes).bytes;
         },
+        .desktopCalendars = desktopCalendars,
     };
     return resolveSourceList(options, environment);
   };

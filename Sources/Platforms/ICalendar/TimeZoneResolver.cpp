@@ -154,7 +154,22 @@ std::string rootTzid(std::string_view text) {
   return {};
 }
 
+// What ICU knows by name depends on the name alone: shared by every calendar.
+std::shared_ptr<const EventTimeZone> zoneKnownByName(std::string_view name) {
+  return sharedZone(name, [](std::string_view known) {
+    std::unique_ptr<icu::TimeZone> zone = icuZone(known, false);
+    if (!zone) zone = windowsZone(known);
+    if (!zone) zone = prefixedZone(known);
+    return zone;
+  });
+}
+
 }  // namespace
+
+bool TimeZoneResolver::knowsByName(const std::string& tzid) {
+  const std::string_view name = trimmedName(tzid);
+  return !name.empty() && name.size() <= kMaxZoneNameLength && zoneKnownByName(name) != nullptr;
+}
 
 TimeZoneResolver::TimeZoneResolver(const std::vector<CalendarBlock>& timeZones) {
   for (const auto& block : timeZones) {
@@ -168,13 +183,7 @@ const EventTimeZone* TimeZoneResolver::resolve(const std::string& tzid) {
   const std::string_view name = trimmedName(tzid);
   std::shared_ptr<const EventTimeZone> resolved;
   if (!name.empty() && name.size() <= kMaxZoneNameLength) {
-    // What ICU knows by name depends on the name alone: shared by every calendar.
-    resolved = sharedZone(name, [](std::string_view known) {
-      std::unique_ptr<icu::TimeZone> zone = icuZone(known, false);
-      if (!zone) zone = windowsZone(known);
-      if (!zone) zone = prefixedZone(known);
-      return zone;
-    });
+    resolved = zoneKnownByName(name);
     if (!resolved) {
       std::unique_ptr<icu::TimeZone> zone = fromDefinition(std::string(name));
       if (!zone) zone = windowsDisplayNameZone(name);

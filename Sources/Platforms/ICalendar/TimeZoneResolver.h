@@ -22,6 +22,10 @@ class TimeZoneResolver {
  public:
   explicit TimeZoneResolver(const std::vector<CalendarBlock>& timeZones);
 
+  // Whether `tzid` is found without any definition (ICU's names, Windows names, prefixed
+  // IANA names): a store that must fetch definitions fetches only the others. Any thread.
+  static bool knowsByName(const std::string& tzid);
+
   // Null when nobody knows the name: times in it are then read as floating, and the name
   // is noted once in problems().
   const EventTimeZone* resolve(const std::string& tzid);
