@@ -25,6 +25,7 @@ class AccessAnswerRelay : public CalendarStore {
     return store_.events(start, end);
   }
   void setChangeObserver(std::function<void()> observer) override { store_.setChangeObserver(std::move(observer)); }
+  bool askingAgainIsFree() const override { return store_.askingAgainIsFree(); }
 
  private:
   CalendarStore& store_;

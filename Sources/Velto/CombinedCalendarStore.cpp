@@ -1,5 +1,6 @@
 #include "CombinedCalendarStore.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -46,6 +47,10 @@ std::vector<std::shared_ptr<const CalendarEvent>> CombinedCalendarStore::events(
     all.insert(all.end(), std::make_move_iterator(found.begin()), std::make_move_iterator(found.end()));
   }
   return all;
+}
+
+bool CombinedCalendarStore::askingAgainIsFree() const {
+  return std::all_of(stores_.begin(), stores_.end(), [](const CalendarStore* store) { return store->askingAgainIsFree(); });
 }
 
 void CombinedCalendarStore::setChangeObserver(std::function<void()> observer) {

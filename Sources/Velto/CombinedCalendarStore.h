@@ -17,6 +17,8 @@ class CombinedCalendarStore : public CalendarStore {
   explicit CombinedCalendarStore(std::vector<CalendarStore*> stores);
 
   void requestAccess(std::function<void(bool granted)> answer) override;
+  // Only when every store's is.
+  bool askingAgainIsFree() const override;
   std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) override;
   void setChangeObserver(std::function<void()> observer) override;
 

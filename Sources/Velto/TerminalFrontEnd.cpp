@@ -5,6 +5,16 @@
 
 namespace CorlaMeetings {
 
+namespace {
+
+// A clear screen with the cursor at the top left. Done as the first row, then everything
+// below it: terminals that keep a screen cleared at once in their scrollback (tmux, VTE)
+// would otherwise keep a copy of every view there.
+constexpr char kHomeAndClear[] = "\x1b[H\x1b[K\x1b[B\x1b[J\x1b[H";
+constexpr std::size_t kKeptReminders = 5;
+
+}  // namespace
+
 TerminalFrontEnd::TerminalFrontEnd(Mode mode, bool json, TerminalStatusItem& statusItem, RunLoop& runLoop,
                                    Application& application, std::ostream& out)
     : mode_(mode), json_(json), statusItem_(statusItem), runLoop_(runLoop), application_(application), out_(out) {
@@ -20,7 +30,19 @@ void TerminalFrontEnd::accessAnswered() {
     application_.terminate();
     return;
   }
-  show();
+  if (!showPending_) show();  // else the refresh the answer started shows soon anyway
+}
+
+void TerminalFrontEnd::keyPressed(char key) {
+  auto menu = statusItem_.menu();
+  if (!menu || finished_) return;
+  if (key >= 'A' && key <= 'Z') key = static_cast<char>(key - 'A' + 'a');
+  for (const MenuItem& item : menu->items()) {
+    if (item.kind != MenuItem::Kind::command || !item.enabled || item.keyEquivalent != std::string(1, key)) continue;
+    std::function<void()> action = item.action;  // the command may rebuild the menu
+    if (action) action();
+    return;
+  }
 }
 
 // A rebuild changes the menu item by item: show it once, when the rebuild is over.
@@ -36,8 +58,14 @@ void TerminalFrontEnd::menuChanged() {
 void TerminalFrontEnd::show() {
   if (finished_) return;
   if (mode_ == Mode::follow) {
+    if (redraw_) out_ << kHomeAndClear;
     printView();
-    out_ << "\n" << std::flush;
+    if (redraw_) {
+      printReminders();
+    } else {
+      out_ << "\n";
+    }
+    out_ << std::flush;
     endIfUnread();
     return;
   }
@@ -65,6 +93,15 @@ void TerminalFrontEnd::printView() {
     for (const std::string& line : menuTextLines(*menu)) out_ << line << "\n";
   }
   out_ << std::flush;
+}
+
+void TerminalFrontEnd::printReminders() {
+  std::istringstream written(reminders_.str());
+  reminders_.str("");
+  for (std::string line; std::getline(written, line);) keptReminders_.push_back(line);
+  while (keptReminders_.size() > kKeptReminders) keptReminders_.pop_front();
+  if (!keptReminders_.empty()) out_ << "\n";
+  for (const std::string& line : keptReminders_) out_ << line << "\n";
 }
 
 }  // namespace CorlaMeetings

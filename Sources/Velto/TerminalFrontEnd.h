@@ -1,6 +1,8 @@
 #pragma once
 
+#include <deque>
 #include <ostream>
+#include <sstream>
 #include <string>
 
 #include "TerminalStatusItem.h"
@@ -26,10 +28,21 @@ class TerminalFrontEnd {
   // Called once the first (and every later) calendar access answer has been applied.
   void accessAnswered();
 
+  // For follow on a terminal: each view replaces the one before (cursor home, screen
+  // cleared) rather than following it. Reminders printed to reminderOutput() are kept
+  // beneath the view, the last few of them, since clearing would take them away.
+  void redrawInPlace() { redraw_ = true; }
+  // Where reminder lines go: the output itself unless the view is redrawn in place.
+  std::ostream& reminderOutput() { return redraw_ ? reminders_ : out_; }
+
+  // A key typed in follow: runs the menu command it is the key of (r, o, q), if any.
+  void keyPressed(char key);
+
  private:
   void menuChanged();
   void show();
   void printView();
+  void printReminders();
   void endIfUnread();
 
   Mode mode_;
@@ -42,6 +55,9 @@ class TerminalFrontEnd {
   bool showPending_ = false;
   bool finished_ = false;  // printed for the last time
   std::string lastStatusLine_;
+  bool redraw_ = false;
+  std::ostringstream reminders_;         // written since the last view
+  std::deque<std::string> keptReminders_;  // shown beneath the view
 };
 
 }  // namespace CorlaMeetings

@@ -18,6 +18,7 @@
 #include "Qt/SystemClock.h"
 #include "Qt/TimeChangeMonitor.h"
 #include "TerminalFrontEnd.h"
+#include "TerminalKeyPresses.h"
 #include "TerminalReaderWatch.h"
 #include "TerminalStatusItem.h"
 #include "app/AppDelegate.h"
@@ -50,6 +51,9 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
                                                                         : TerminalFrontEnd::Mode::follow;
   TerminalFrontEnd frontEnd(mode, line.format == CommandLine::Format::waybar, statusItem, runLoop, application,
                             std::cout);
+  // A person at a terminal sees one view that changes; a pipe or a file gets each view.
+  const bool follow = mode == TerminalFrontEnd::Mode::follow;
+  if (follow && ::isatty(STDOUT_FILENO)) frontEnd.redrawInPlace();
   AccessAnswerRelay store(*calendars, runLoop, [&frontEnd] { frontEnd.accessAnswered(); });
 
   // In a status bar the reminders go to the desktop; in a terminal they are printed.
@@ -58,7 +62,7 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
     // The tray posts when it runs, else the first of the watchers (one per bar).
     notifications = std::make_unique<DBusNotificationCenter>(ReminderPostingRight::Claim::waitInLine);
   } else {
-    notifications = std::make_unique<PrintingNotificationCenter>(std::cout, runLoop);
+    notifications = std::make_unique<PrintingNotificationCenter>(frontEnd.reminderOutput(), runLoop);
   }
   // A terminal front end writes nothing: no preference, no login item.
   IniPreferences preferences(IniPreferences::defaultPath(), IniPreferences::Mode::ReadOnly);
@@ -81,6 +85,11 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
     readerWatch = std::make_unique<TerminalReaderWatch>(STDOUT_FILENO, [&runLoop, &application] {
       runLoop.postTask([&application] { application.terminate(); });
     });
+  }
+  // The menu's keys, typed at the terminal.
+  std::unique_ptr<TerminalKeyPresses> keys;
+  if (follow) {
+    keys = std::make_unique<TerminalKeyPresses>(STDIN_FILENO, [&frontEnd](char key) { frontEnd.keyPressed(key); });
   }
   int status = app.exec();
   delegate.reset();

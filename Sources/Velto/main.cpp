@@ -6,9 +6,11 @@
 
 #include "CommandLine.h"
 #include "FrontEnds.h"
+#include "TimeLocale.h"
 
 int main(int argc, char** argv) {
   using namespace CorlaMeetings;
+  useTimeLocaleOfEnvironment();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   CommandLineResult parsed = parseCommandLine(arguments);
   if (!parsed.commandLine) {

@@ -41,6 +41,11 @@ TEST_F(CombinedCalendarStoreTest, GrantsAccessWhenAnyStoreDoesOnceAllHaveAnswere
     desktop.answerPendingAccessRequests(desktopGrants);
     EXPECT_EQ(answer, granted);
   }
+  // Refused access is asked again by itself only where no store would ask a person.
+  files.setAskingAgainIsFree(true);
+  EXPECT_FALSE(store.askingAgainIsFree());
+  desktop.setAskingAgainIsFree(true);
+  EXPECT_TRUE(store.askingAgainIsFree());
 }
 
 TEST_F(CombinedCalendarStoreTest, ShowsTheEventsOfEveryStoreAndTheirChanges) {

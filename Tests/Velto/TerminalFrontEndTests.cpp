@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "AccessAnswerRelay.h"
+#include "Qt/PrintingNotificationCenter.h"
 #include "Simulated/SimulatedPlatform.h"
 #include "StatusBarLine.h"
 #include "Support/LocalTime.h"
@@ -29,12 +30,16 @@ class GoneReaderBuffer : public std::streambuf {
 // A launched application whose status item is the terminal's.
 class TerminalFrontEndTest : public testing::Test {
  protected:
-  void start(TerminalFrontEnd::Mode mode, bool json = false) {
+  // `redraw`: in place, with reminders printed as the program prints them.
+  void start(TerminalFrontEnd::Mode mode, bool json = false, bool redraw = false) {
     frontEnd = std::make_unique<TerminalFrontEnd>(mode, json, statusItem, sim.runLoop, sim.application, *output);
+    if (redraw) frontEnd->redrawInPlace();
+    printedReminders = std::make_unique<PrintingNotificationCenter>(frontEnd->reminderOutput(), sim.runLoop);
     relay = std::make_unique<AccessAnswerRelay>(sim.calendarStore, sim.runLoop, [this] { frontEnd->accessAnswered(); });
+    NotificationCenter& reminders =
+        redraw ? static_cast<NotificationCenter&>(*printedReminders) : sim.notificationCenter;
     platform = std::make_unique<Platform>(Platform{sim.application, sim.clock, sim.runLoop, statusItem, *relay,
-                                                   sim.notificationCenter, sim.preferences, sim.workspace,
-                                                   sim.loginItem});
+                                                   reminders, sim.preferences, sim.workspace, sim.loginItem});
     delegate = std::make_shared<AppDelegate>(*platform);
     delegate->applicationDidFinishLaunching();
   }
@@ -77,6 +82,7 @@ class TerminalFrontEndTest : public testing::Test {
   std::ostringstream out;
   std::ostream* output = &out;
   std::unique_ptr<TerminalFrontEnd> frontEnd;
+  std::unique_ptr<PrintingNotificationCenter> printedReminders;
   std::unique_ptr<AccessAnswerRelay> relay;
   std::unique_ptr<Platform> platform;
   std::shared_ptr<AppDelegate> delegate;
@@ -124,6 +130,45 @@ TEST_F(TerminalFrontEndTest, AFailedStatusLineWriteEndsTheProgram) {
 
 TEST_F(TerminalFrontEndTest, AFailedWriteEndsTheFollowingViewToo) {
   expectAFailedWriteEndsTheProgram(TerminalFrontEnd::Mode::follow);
+}
+
+TEST_F(TerminalFrontEndTest, KeysRunTheCommandsTheyAreTheKeysOf) {
+  start(TerminalFrontEnd::Mode::follow);
+  sim.runLoop.runUntilIdle();
+  const struct {
+    char key;
+    int queries, calendarOpenings;
+    bool quits;
+  } cases[] = {{'x', 0, 0, false}, {'j', 0, 0, false}, {'r', 1, 0, false},
+               {'R', 1, 0, false}, {'o', 0, 1, false}, {'q', 0, 0, true}};
+  for (const auto& [key, queries, calendarOpenings, quits] : cases) {
+    const int queriesBefore = sim.calendarStore.queryCount();
+    const int openingsBefore = sim.workspace.calendarApplicationOpenCount();
+    frontEnd->keyPressed(key);
+    sim.runLoop.runUntilIdle();
+    EXPECT_EQ(sim.calendarStore.queryCount() - queriesBefore, queries) << key;
+    EXPECT_EQ(sim.workspace.calendarApplicationOpenCount() - openingsBefore, calendarOpenings) << key;
+    EXPECT_EQ(sim.application.isTerminated(), quits) << key;
+  }
+}
+
+// On a terminal each view replaces the last, and the reminders stay in sight beneath it.
+TEST_F(TerminalFrontEndTest, RedrawnInPlaceWithRemindersKeptBeneath) {
+  addMeeting("Standup", 600);
+  start(TerminalFrontEnd::Mode::follow, false, /*redraw=*/true);
+  sim.runLoop.runUntilIdle();
+  frontEnd->keyPressed('r');
+  sim.runLoop.runUntilIdle();
+
+  const std::string clear = "\x1b[H\x1b[K\x1b[B\x1b[J\x1b[H";
+  const std::string printed = out.str();
+  ASSERT_TRUE(printed.starts_with(clear));
+  const std::string lastView = printed.substr(printed.rfind(clear) + clear.size());
+  EXPECT_EQ(printed.size(), 2 * lastView.size() + 2 * clear.size());  // two views alike
+  EXPECT_TRUE(lastView.starts_with("title: Velto Standup\n"));
+  EXPECT_TRUE(lastView.ends_with("[command] Quit (q)\n\nnotification: Standup-15 | Meeting soon | "
+                                 "Standup starts in 10m. | \n"))
+      << lastView;
 }
 
 TEST(StatusBarLine, ClassFollowsTheTitle) {

@@ -39,7 +39,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::requestPermissions() {
   platform_.notificationCenter.requestAuthorization([](bool) {});
+  requestCalendarAccess();
+}
 
+void AppDelegate::requestCalendarAccess() {
   // The answer may come on any thread: it only posts, and the task touches the state.
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
   RunLoop& runLoop = platform_.runLoop;
@@ -53,7 +56,15 @@ void AppDelegate::requestPermissions() {
 
 void AppDelegate::requestCalendarClicked() { requestPermissions(); }
 
-void AppDelegate::refreshClicked() { refreshMeetings(); }
+void AppDelegate::refreshClicked() { refreshOrAskAgain(); }
+
+void AppDelegate::refreshOrAskAgain() {
+  if (!calendarAccessGranted && eventStore.askingAgainIsFree()) {
+    requestCalendarAccess();
+  } else {
+    refreshMeetings();
+  }
+}
 
 void AppDelegate::openCalendarClicked() { platform_.workspace.openCalendarApplication(); }
 

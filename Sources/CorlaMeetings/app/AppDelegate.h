@@ -48,7 +48,11 @@ class AppDelegate : public NotificationCenterDelegate, public std::enable_shared
 
  private:
   void requestPermissions();
+  void requestCalendarAccess();
   void refreshMeetings();
+  // A refresh that, without access to a store where asking is free, asks instead: the
+  // answer refreshes.
+  void refreshOrAskAgain();
   void rebuildMenu();
   void configureAdaptiveRefreshTimer();
   void updateMenuBarTitle();

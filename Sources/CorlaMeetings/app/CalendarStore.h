@@ -18,6 +18,11 @@ class CalendarStore {
   // thread, with whether events may be read.
   virtual void requestAccess(std::function<void(bool granted)> answer) = 0;
 
+  // Whether asking again costs the user nothing (no prompt). Access to such a store is
+  // whether calendars can be read right now, which changes by itself (a file appears, a
+  // service comes up), so the application asks again whenever it may have changed.
+  virtual bool askingAgainIsFree() const { return false; }
+
   // Events overlapping [start, end), one entry per occurrence of a repeating event, in no
   // promised order. Synchronous; main thread.
   virtual std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) = 0;

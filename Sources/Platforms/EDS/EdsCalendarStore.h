@@ -61,6 +61,8 @@ class EdsCalendarStore : public CalendarStore {
   EdsCalendarStore& operator=(const EdsCalendarStore&) = delete;
 
   void requestAccess(std::function<void(bool granted)> answer) override;
+  // A request reads the source list and the registry again: nothing a person is asked.
+  bool askingAgainIsFree() const override { return true; }
   std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) override;
   void setChangeObserver(std::function<void()> observer) override;
 

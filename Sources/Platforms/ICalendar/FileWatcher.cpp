@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +40,29 @@ void widen(NameFilter& filter, const std::vector<std::string>& names) {
   }
 }
 
+bool isDirectory(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// What to watch for `directory`: itself, or while it is missing, its nearest existing
+// ancestor and there the next folder on the way down.
+WatchedDirectory nearestExisting(const WatchedDirectory& directory) {
+  WatchedDirectory watched = directory;
+  while (!isDirectory(watched.path)) {
+    std::size_t slash = watched.path.find_last_of('/');
+    if (slash == std::string::npos || watched.path == "/") return directory;  // nothing above
+    std::string name = watched.path.substr(slash + 1);
+    watched.path.resize(slash == 0 ? 1 : slash);
+    if (!name.empty()) watched.names = {std::move(name)};
+  }
+  return watched;
+}
+
+// A folder that appears while its ancestor's watch is being set up goes unseen by that
+// watch: the directories are looked up again until they hold still, this many times.
+constexpr int kResolveRounds = 8;
+
 }  // namespace
 
 struct FileWatcher::State {
@@ -52,6 +76,8 @@ struct FileWatcher::State {
   std::optional<std::vector<WatchedDirectory>> requested;
 
   // The watcher thread's own.
+  std::vector<WatchedDirectory> current;  // as last requested
+  bool allPresent = true;                 // no ancestor stands in for a directory of `current`
   std::map<std::string, int> watchByPath;
   std::map<int, NameFilter> filterByWatch;  // two paths may name one directory
 
@@ -60,8 +86,32 @@ struct FileWatcher::State {
     [[maybe_unused]] ssize_t written = ::write(wakeFd, &one, sizeof one);
   }
 
-  // Returns whether a directory newly came under watch.
-  bool apply(const std::vector<WatchedDirectory>& directories) {
+  // Watches `directories`, or their stand-ins. Returns whether one of `directories`
+  // newly came under watch (a stand-in does not count: what it stands for is still missing).
+  bool apply(std::vector<WatchedDirectory> directories) {
+    current = std::move(directories);
+    std::set<std::string> targets;
+    for (const WatchedDirectory& directory : current) targets.insert(directory.path);
+    bool added = false;
+    std::vector<WatchedDirectory> resolved;
+    for (int round = 0; round < kResolveRounds; ++round) {
+      std::vector<WatchedDirectory> now = resolve();
+      if (round > 0 && now == resolved) break;
+      resolved = std::move(now);
+      added = install(resolved, targets) || added;
+    }
+    allPresent = resolved == current;
+    return added;
+  }
+
+  std::vector<WatchedDirectory> resolve() const {
+    std::vector<WatchedDirectory> resolved;
+    for (const WatchedDirectory& directory : current) resolved.push_back(nearestExisting(directory));
+    return resolved;
+  }
+
+  // Returns whether one of `targets` newly came under watch.
+  bool install(const std::vector<WatchedDirectory>& directories, const std::set<std::string>& targets) {
     std::map<std::string, NameFilter> wanted;
     for (const WatchedDirectory& directory : directories) {
       auto [entry, inserted] = wanted.try_emplace(directory.path, std::set<std::string>());
@@ -75,7 +125,7 @@ struct FileWatcher::State {
                       ? existing->second
                       : ::inotify_add_watch(inotifyFd, path.c_str(), kEntryEvents | kSelfEvents | IN_ONLYDIR);
       if (watch < 0) continue;  // not there (yet), or not a directory
-      added = added || existing == watchByPath.end();
+      added = added || (existing == watchByPath.end() && targets.contains(path));
       watches[path] = watch;
     }
     std::set<int> kept;
@@ -102,8 +152,9 @@ struct FileWatcher::State {
     filterByWatch.erase(watch);
   }
 
-  // Reads every queued event; returns whether any of them matters.
-  bool drainEvents() {
+  // Reads every queued event; returns whether any of them matters. `lostWatch` is set when
+  // a watched directory went away.
+  bool drainEvents(bool& lostWatch) {
     bool relevant = false;
     alignas(inotify_event) char buffer[1 << 16];
     for (;;) {
@@ -121,12 +172,12 @@ struct FileWatcher::State {
         if (filter == filterByWatch.end()) continue;
         if (event->mask & IN_IGNORED) {
           forget(event->wd);
-          relevant = true;
+          relevant = lostWatch = true;
         } else if (event->mask & kSelfEvents) {
-          // The path no longer leads here; the next setDirectories watches what it leads to.
+          // The path no longer leads here: what it leads to is watched again below.
           ::inotify_rm_watch(inotifyFd, event->wd);
           forget(event->wd);
-          relevant = true;
+          relevant = lostWatch = true;
         } else if (event->len == 0 || allows(filter->second, event->name)) {
           relevant = true;
         }
@@ -190,9 +241,15 @@ void FileWatcher::run() {
         if (state.stopping) return;
         requested.swap(state.requested);
       }
-      if (requested) changed = state.apply(*requested);
+      if (requested) changed = state.apply(std::move(*requested));
     }
-    if (descriptors[0].revents != 0) changed = state.drainEvents() || changed;
+    if (descriptors[0].revents != 0) {
+      bool lostWatch = false;
+      bool relevant = state.drainEvents(lostWatch);
+      // A stand-in saw the next folder come, or a directory went: look again at once.
+      if (relevant && (lostWatch || !state.allPresent)) state.apply(std::move(state.current));
+      changed = relevant || changed;
+    }
     if (changed) state.onChange();
   }
 }

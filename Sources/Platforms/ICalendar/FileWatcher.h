@@ -17,7 +17,10 @@ struct WatchedDirectory {
 // Notices entries of directories being written, created, removed, renamed or touched
 // (inotify), on a thread of its own. Directories rather than files are watched: that
 // catches editors that save by renaming a new file into place, and files not there yet.
-// A directory that is itself removed or renamed counts as a change.
+// A directory that is itself removed or renamed counts as a change. While a directory is
+// missing, its nearest existing ancestor stands in for it, watched for the next folder on
+// the way down, so that a calendar in folders made later (a disk mounted, a first sync)
+// is noticed as soon as it is there.
 //
 // Writes are seen when the writer closes the file, so a half-written file is rarely read.
 class FileWatcher {
@@ -34,8 +37,8 @@ class FileWatcher {
   // nothing at all).
   const std::string& error() const { return error_; }
 
-  // Replaces what is watched. Any thread. A directory that cannot be watched (it does not
-  // exist yet) is tried again on the next call.
+  // Replaces what is watched. Any thread. A directory that exists but cannot be watched
+  // (no permission) is tried again on the next call.
   void setDirectories(std::vector<WatchedDirectory> directories);
 
  private:

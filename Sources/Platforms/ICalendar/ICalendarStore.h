@@ -40,7 +40,7 @@ struct ICalendarStoreOptions {
 //
 // Access: each request reads the source list again, reads every source (fetching the
 // subscriptions with no fresh copy), then answers on the main thread: granted when at
-// least one source has a calendar.
+// least one source has a calendar. Nobody is prompted, so asking again is free.
 //
 // Changes: files and folders are watched; a change re-reads them and, when the calendars
 // differ, calls the observer on the main thread. A subscription is fetched again when a
@@ -66,6 +66,7 @@ class ICalendarStore : public CalendarStore {
   void requestAccess(std::function<void(bool granted)> answer) override;
   std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) override;
   void setChangeObserver(std::function<void()> observer) override;
+  bool askingAgainIsFree() const override { return true; }
 
  private:
   const Clock& clock_;

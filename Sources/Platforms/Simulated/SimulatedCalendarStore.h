@@ -33,6 +33,7 @@ class SimulatedCalendarStore : public CalendarStore {
   void requestAccess(std::function<void(bool granted)> answer) override;
   std::vector<std::shared_ptr<const CalendarEvent>> events(Instant start, Instant end) override;
   void setChangeObserver(std::function<void()> observer) override;
+  bool askingAgainIsFree() const override { return askingAgainIsFree_; }
 
   // Editing the contents does not notify: call postChange, as the real notification comes
   // separately and possibly once for several edits.
@@ -47,6 +48,8 @@ class SimulatedCalendarStore : public CalendarStore {
   // How requests for access are answered. By default every request is granted from a task
   // posted to the run loop, so the answer comes later, as from a real store.
   void answerAccessWith(bool granted);
+  // Whether the store says asking again is free (a store that prompts: no, the default).
+  void setAskingAgainIsFree(bool free) { askingAgainIsFree_ = free; }
   // Keeps requests waiting until answerPendingAccessRequests.
   void holdAccessRequests();
   // Answers every waiting request, on the calling thread, which may be any thread.
@@ -63,6 +66,7 @@ class SimulatedCalendarStore : public CalendarStore {
   std::function<void()> changeObserver_;
   int queryCount_ = 0;
   std::optional<Window> lastQueryWindow_;
+  bool askingAgainIsFree_ = false;
 
   // Access state may be touched from the thread that answers held requests.
   mutable std::mutex accessMutex_;

@@ -90,6 +90,33 @@ TEST_F(AccessRequests, RefusalAfterGrantKeepsOldMeetingsButShowsAccessNeeded) {
   EXPECT_EQ(sim.notificationCenter.posted().size(), remindersBefore);
 }
 
+// A store that does not prompt is asked again by a change or a Refresh while refused: its
+// calendar may have appeared since. One that prompts is left alone.
+TEST_F(AccessRequests, ChangeOrRefreshAsksAgainWhileRefusedWhereAskingIsFree) {
+  addMeeting("Standup", 3600);
+  for (bool free : {true, false}) {
+    for (bool byChange : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "free " << free << ", by change " << byChange);
+      sim.calendarStore.setAskingAgainIsFree(free);
+      sim.calendarStore.answerAccessWith(false);
+      launch();
+      ASSERT_EQ(title(), "Velto!");
+      sim.calendarStore.answerAccessWith(true);  // the calendar came meanwhile
+      const int requests = sim.calendarStore.accessRequestCount();
+      if (byChange) {
+        sim.calendarStore.postChange();
+        sim.runLoop.runFor(1);
+      } else {
+        refresh();
+      }
+      EXPECT_EQ(sim.calendarStore.accessRequestCount(), requests + (free ? 1 : 0));
+      EXPECT_EQ(title(), free ? "Velto Standup" : "Velto!");
+      refresh();  // with access (or where asking prompts) a refresh only reads
+      EXPECT_EQ(sim.calendarStore.accessRequestCount(), requests + (free ? 1 : 0));
+    }
+  }
+}
+
 TEST_F(AccessRequests, AnswerFromAnotherThreadIsAppliedOnTheMainLoop) {
   addMeeting("Standup", 3600);
   sim.calendarStore.holdAccessRequests();

@@ -107,13 +107,15 @@ TEST_F(ICalendarStoreTest, NotifiesAfterAnEditWithTheNewContentAlreadyIn) {
       {"an event removed from a folder", [](auto& f) { fs::remove(f / "vdir/review.ics"); }, {"09:00 Standup"}},
       {"an event in a calendar folder made after the start",
        [](auto& f) { writeFile(f / "vdir/team/planning.ics", calendarText(kPlanning)); }, standupPlanningReview},
+      {"a file created where its folders were missing too",
+       [](auto& f) { writeFile(f / "synced/later/cal.ics", calendarText(kPlanning)); }, standupPlanningReview},
   };
   for (const auto& [what, edit, expected] : cases) {
     SCOPED_TRACE(what);
     TemporaryFolder files;
     writeFile(files / "cal.ics", calendarText(kStandup));
     writeFile(files / "vdir/review.ics", calendarText(kReview));
-    makeStore({files / "cal.ics", files / "later.ics", files / "vdir"});
+    makeStore({files / "cal.ics", files / "later.ics", files / "vdir", files / "synced/later/cal.ics"});
     ASSERT_TRUE(accessGranted());
     // The watch begins just after the answer; an edit before it would be found by the
     // re-read that follows, not by the watch under test.
@@ -157,20 +159,24 @@ TEST_F(ICalendarStoreTest, WorkArrivingAfterDestructionDoesNothing) {
   EXPECT_EQ(*answers, 0);
 }
 
-// The store's change detection, on its own: which directory entries count.
-TEST(FileWatcher, NoticesItsNamesAndItsDirectoryGoingButNotOtherEntries) {
+// The store's change detection, on its own: which directory entries count, and folders
+// that come and go.
+TEST(FileWatcher, NoticesItsNamesAndItsDirectoryComingAndGoingButNotOtherEntries) {
   TemporaryFolder folder;
   std::atomic<int> changes{0};
   FileWatcher watcher([&] { ++changes; });
   ASSERT_EQ(watcher.error(), "");
-  const std::string watched = folder / "watched";
-  watcher.setDirectories({{watched, {"cal.ics"}}});  // not there yet
+  const std::string watched = folder / "not/yet/watched";
+  fs::create_directory(folder / "not");
+  watcher.setDirectories({{watched, {"cal.ics"}}});
+  std::this_thread::sleep_for(std::chrono::milliseconds{100});
+  writeFile(folder / "not/other.txt", "unrelated");
   std::this_thread::sleep_for(std::chrono::milliseconds{100});
   EXPECT_EQ(changes, 0);
 
-  fs::create_directory(watched);
-  watcher.setDirectories({{watched, {"cal.ics"}}});
-  ASSERT_TRUE(eventually([&] { return changes > 0; }));  // the watch began
+  fs::create_directories(watched);  // noticed without being asked again
+  ASSERT_TRUE(eventually([&] { return changes > 0; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds{100});
   int before = changes;
   writeFile(watched + "/notes.txt", "unrelated");
   std::this_thread::sleep_for(std::chrono::milliseconds{200});
@@ -179,6 +185,10 @@ TEST(FileWatcher, NoticesItsNamesAndItsDirectoryGoingButNotOtherEntries) {
   ASSERT_TRUE(eventually([&] { return changes > before; }));
   before = changes;
   fs::rename(watched, folder / "moved");
+  ASSERT_TRUE(eventually([&] { return changes > before; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds{100});
+  before = changes;
+  writeFile(watched + "/cal.ics", "made again");
   EXPECT_TRUE(eventually([&] { return changes > before; }));
 }
 
