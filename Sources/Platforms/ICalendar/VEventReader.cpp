@@ -180,15 +180,16 @@ void noteParseErrors(icalcomponent* component, std::vector<std::string>& notes) 
 }
 
 // The plain texts the splitter took out of the block, read as libical's parser would have
-// read them there: white space around the value trimmed, then libical's own value reader.
+// read them there (white space around the value trimmed, then libical's own value reader),
+// except the title, which stays as stored: a title of spaces is not an untitled meeting.
 void readPlainTexts(const CalendarBlock& block, WrittenEvent& event) {
   constexpr const char* kSpace = " \t\n\v\f\r";
   for (const auto& [name, written] : block.plainTexts) {
     const bool isUrl = name == "URL";
-    // Never all white space: such values stay in the block.
+    // Never all white space but in a title: such values stay in the block.
     const auto first = written.find_first_not_of(kSpace);
     const auto last = written.find_last_not_of(kSpace);
-    const bool padded = first != 0 || last + 1 != written.size();
+    const bool padded = name != "SUMMARY" && (first != 0 || last + 1 != written.size());
     const std::string trimmed = padded ? written.substr(first, last - first + 1) : std::string();
     const char* text = padded ? trimmed.c_str() : written.c_str();
     std::unique_ptr<icalvalue, decltype(&icalvalue_free)> value(
