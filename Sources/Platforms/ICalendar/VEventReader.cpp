@@ -27,7 +27,7 @@ std::optional<WrittenTime> writtenTime(const icaltimetype& time, const std::stri
   written.local = *local;
   written.isDate = time.is_date != 0;
   written.isUtc = !written.isDate && icaltime_is_utc(time) != 0;
-  if (!written.isUtc) written.tzid = tzid;
+  written.tzid = tzid;
   return written;
 }
 
@@ -204,6 +204,27 @@ void readPlainTexts(const CalendarBlock& block, WrittenEvent& event) {
   }
 }
 
+// A time written without a zone beside a zoned DTSTART is on DTSTART's clock: that is what
+// its writer meant (Thunderbird writes DTEND so), while the user's zone would put the end of
+// a New York meeting before its start in Berlin. Beside a floating DTSTART it stays floating.
+// A DTSTART that names a zone and ends in Z as well lends the zone it names.
+void readOnStartClock(WrittenEvent& event) {
+  const WrittenTime& start = event.start;
+  if (start.isDate || (!start.isUtc && start.tzid.empty())) return;
+  auto onStartClock = [&](WrittenTime& time) {
+    if (time.isDate || time.isUtc || !time.tzid.empty()) return;
+    time.tzid = start.tzid;
+    time.isUtc = start.tzid.empty();
+  };
+  if (event.end) onStartClock(*event.end);
+  if (event.recurrenceId) onStartClock(*event.recurrenceId);
+  for (WrittenTime& time : event.exceptionDates) onStartClock(time);
+  for (WrittenRecurrenceDate& date : event.recurrenceDates) {
+    onStartClock(date.start);
+    if (date.end) onStartClock(*date.end);
+  }
+}
+
 }  // namespace
 
 EventReading readVEvent(const CalendarBlock& block) {
@@ -232,6 +253,7 @@ EventReading readVEvent(const CalendarBlock& block) {
   if (!hasStart) {
     reading.event = std::string("no valid DTSTART");
   } else {
+    readOnStartClock(event);
     reading.event = std::move(event);
   }
   return reading;

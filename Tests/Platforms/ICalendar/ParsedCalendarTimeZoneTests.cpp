@@ -70,6 +70,32 @@ TEST(ParsedCalendarTimeZones, FloatingTimesAndDatesFollowTheZoneAtQueryTimeUtcDo
                           utcTime(2024, 1, 16, 12)));
 }
 
+// A time written without a zone beside a zoned DTSTART is on DTSTART's clock, as
+// Thunderbird means its DTEND; beside a floating DTSTART it stays floating (Berlin here).
+TEST(ParsedCalendarTimeZones, TimesWithoutAZoneAreOnDtstartsClock) {
+  const std::string newYork9 = "DTSTART;TZID=America/New_York:20240304T090000\nDURATION:PT1H\n";
+  const std::pair<std::string, std::vector<Seen>> cases[] = {
+      {"DTSTART;TZID=America/New_York:19970904T090000\nDTEND:19970904T100000",
+       {{"M", utcTime(1997, 9, 4, 13), utcTime(1997, 9, 4, 14)}}},
+      {"DTSTART:19970904T090000Z\nDTEND:19970904T100000", {{"M", utcTime(1997, 9, 4, 9), utcTime(1997, 9, 4, 10)}}},
+      {"DTSTART:19970904T090000\nDTEND:19970904T100000", {{"M", berlin(1997, 9, 4, 9), berlin(1997, 9, 4, 10)}}},
+      // New York's clocks change on 10 March 2024.
+      {newYork9 + "RRULE:FREQ=DAILY;COUNT=3\nEXDATE:20240305T090000\nRDATE:20240310T090000",
+       {{"M", utcTime(2024, 3, 4, 14), utcTime(2024, 3, 4, 15)},
+        {"M", utcTime(2024, 3, 6, 14), utcTime(2024, 3, 6, 15)},
+        {"M", utcTime(2024, 3, 10, 13), utcTime(2024, 3, 10, 14)}}},
+  };
+  for (const auto& [properties, seen] : cases) {
+    SCOPED_TRACE(properties);
+    EXPECT_EQ(seenIn(calendarWith(event("UID:m\nSUMMARY:M\n" + properties)), utcTime(1997, 9, 1), utcTime(2024, 3, 12)),
+              seen);
+  }
+  const auto moved = calendarWith(event("UID:s\nSUMMARY:Series\n" + newYork9 + "RRULE:FREQ=DAILY;COUNT=2") +
+                                  event("UID:s\nSUMMARY:Moved\nRECURRENCE-ID:20240305T090000\n"
+                                        "DTSTART;TZID=America/New_York:20240305T110000\nDURATION:PT1H"));
+  EXPECT_THAT(titlesIn(moved, utcTime(2024, 3, 4), utcTime(2024, 3, 6)), ElementsAre("Series", "Moved"));
+}
+
 TEST(ParsedCalendarTimeZones, WallClockTimeAtAClockChangeIsReadOnce) {
   // 02:30 does not exist in Berlin on 31 March 2024: read with the offset before the
   // change, 03:30 summer time. On 27 October it comes twice: the first, in summer time.
