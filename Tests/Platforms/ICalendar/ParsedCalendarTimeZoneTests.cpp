@@ -96,6 +96,24 @@ TEST(ParsedCalendarTimeZones, TimesWithoutAZoneAreOnDtstartsClock) {
   EXPECT_THAT(titlesIn(moved, utcTime(2024, 3, 4), utcTime(2024, 3, 6)), ElementsAre("Series", "Moved"));
 }
 
+// Apple and Exchange write the RECURRENCE-ID of an all-day occurrence as midnight in their
+// zone: it names that day, wherever the user is.
+TEST(ParsedCalendarTimeZones, AllDayOccurrenceIsNamedByTheDayItsRecurrenceIdIsWrittenOn) {
+  for (const char* userZone : {"Europe/Berlin", "America/New_York", "Asia/Tokyo"}) {
+    SCOPED_TRACE(userZone);
+    ScopedDefaultZone user(userZone);
+    for (const char* writtenIn : {"Asia/Hong_Kong", "Europe/London"}) {
+      const auto calendar = parsed(calendarWith(
+          event("UID:h\nSUMMARY:Holiday\nDTSTART;VALUE=DATE:20020610\nRRULE:FREQ=YEARLY") +
+          event(std::string("UID:h\nSUMMARY:Moved\nRECURRENCE-ID;TZID=") + writtenIn +
+                ":20030610T000000\nDTSTART;VALUE=DATE:20030609")));
+      EXPECT_THAT(seenIn(*calendar, localTime(2003, 6, 8), localTime(2003, 6, 12)),
+                  ElementsAre(Seen{"Moved", localTime(2003, 6, 9), localTime(2003, 6, 10), true}))
+          << writtenIn;
+    }
+  }
+}
+
 TEST(ParsedCalendarTimeZones, WallClockTimeAtAClockChangeIsReadOnce) {
   // 02:30 does not exist in Berlin on 31 March 2024: read with the offset before the
   // change, 03:30 summer time. On 27 October it comes twice: the first, in summer time.
