@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 
 #include "ICalendar/LibicalLock.h"
@@ -70,18 +71,10 @@ std::shared_ptr<const EventCalendar> CalendarBuilder::build(TimeZoneResolver& zo
   // Everything else stands on its own: plain events, series, and RECURRENCE-IDs without
   // a UID to pair them by.
   std::map<std::string, std::vector<const WrittenEvent*>> mastersByUid;
-  // A file may hold an event and, after it, its later version (a higher SEQUENCE, the same
-  // UID) in full: only the latest counts. Versions alike in SEQUENCE may be distinct events
-  // of a producer that repeats its UIDs, and all stay.
-  std::map<std::string, int> latestSequence;
   std::vector<WrittenEvent*> standalone;
   for (auto& event : events_) {
     if (!event.recurrenceId || !event.uid) {
-      if (!event.recurrenceId && event.uid) {
-        mastersByUid[*event.uid].push_back(&event);
-        auto [latest, isFirst] = latestSequence.try_emplace(*event.uid, event.sequence);
-        if (!isFirst) latest->second = std::max(latest->second, event.sequence);
-      }
+      if (!event.recurrenceId && event.uid) mastersByUid[*event.uid].push_back(&event);
       standalone.push_back(&event);
       continue;
     }
@@ -91,11 +84,24 @@ std::shared_ptr<const EventCalendar> CalendarBuilder::build(TimeZoneResolver& zo
   std::map<std::string, std::vector<WrittenEvent*>> overridesByUid;
   for (const auto& [key, event] : overrides) overridesByUid[std::get<0>(key)].push_back(event);
 
+  // A file may hold an event and, after it, its later version (a higher SEQUENCE, the same
+  // UID) in full: only the latest counts. Versions alike in SEQUENCE may be distinct events
+  // of a producer that repeats its UIDs, and all stay.
+  std::set<const WrittenEvent*> superseded;
+  for (const auto& [uid, versions] : mastersByUid) {
+    if (versions.size() < 2) continue;
+    const auto latest = std::max_element(versions.begin(), versions.end(),
+                                         [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+    for (const WrittenEvent* version : versions) {
+      if (version->sequence < (*latest)->sequence) superseded.insert(version);
+    }
+  }
+
   std::vector<SingleEvent> singleEvents;
   std::vector<Series> series;
   std::size_t count = 0;
   for (WrittenEvent* event : standalone) {
-    if (!event->recurrenceId && event->uid && event->sequence < latestSequence[*event->uid]) continue;
+    if (superseded.contains(event)) continue;
     ++count;
     const std::vector<WrittenEvent*>* itsOverrides = nullptr;
     if (!event->recurrenceId && event->uid) {
