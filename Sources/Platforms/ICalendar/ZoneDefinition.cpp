@@ -1,7 +1,6 @@
 #include "ICalendar/ZoneDefinition.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <vector>
@@ -62,19 +61,29 @@ std::optional<long> yearOf(std::string_view value) {
 
 long listLength(std::string_view values) { return 1 + static_cast<long>(std::count(values.begin(), values.end(), ',')); }
 
+// A COUNT or INTERVAL: its leading digits, at most 999,999,999.
+long numberIn(std::string_view value) {
+  long number = 0;
+  for (std::size_t i = 0; i < value.size() && i < 9 && value[i] >= '0' && value[i] <= '9'; ++i) {
+    number = number * 10 + (value[i] - '0');
+  }
+  return number;
+}
+
 // At most how many onsets a yearly RRULE gives in one year, from the sizes of its BY parts.
-long onsetsPerYear(const std::map<std::string, std::string>& parts) {
-  auto count = [&](const char* name) -> long {
+// A double: hostile parts multiply beyond any integer.
+double onsetsPerYear(const std::map<std::string, std::string>& parts) {
+  auto count = [&](const char* name) -> double {
     const auto found = parts.find(name);
     return found == parts.end() ? 0 : listLength(found->second);
   };
-  long days = 1;
+  double days = 1;
   if (count("BYYEARDAY") > 0) {
     days = count("BYYEARDAY");
   } else if (count("BYWEEKNO") > 0) {
     days = count("BYWEEKNO") * 7;
   } else if (count("BYDAY") > 0 || count("BYMONTHDAY") > 0) {
-    long perMonth = 31;
+    double perMonth = 31;
     if (const auto byDay = parts.find("BYDAY"); byDay != parts.end()) {
       // "-1SU" is one day a month, "SU" up to five.
       perMonth = 0;
@@ -89,11 +98,11 @@ long onsetsPerYear(const std::map<std::string, std::string>& parts) {
     if (count("BYMONTHDAY") > 0) perMonth = std::min(perMonth, count("BYMONTHDAY"));
     days = (count("BYMONTH") > 0 ? count("BYMONTH") : 12) * perMonth;
   }
-  return days * std::max(1L, count("BYHOUR")) * std::max(1L, count("BYMINUTE")) * std::max(1L, count("BYSECOND"));
+  return days * std::max(1.0, count("BYHOUR")) * std::max(1.0, count("BYMINUTE")) * std::max(1.0, count("BYSECOND"));
 }
 
 // At most how many onsets an observance's yearly RRULE gives from its DTSTART's year on.
-long ruleOnsets(std::string_view rule, long startYear) {
+double ruleOnsets(std::string_view rule, long startYear) {
   std::map<std::string, std::string> parts;
   std::size_t start = 0;
   while (start < rule.size()) {
@@ -110,12 +119,12 @@ long ruleOnsets(std::string_view rule, long startYear) {
   }
   long interval = 1;
   if (const auto given = parts.find("INTERVAL"); given != parts.end()) {
-    interval = std::clamp(std::atol(given->second.c_str()), 1L, kLastExpandedYear);
+    interval = std::clamp(numberIn(given->second), 1L, kLastExpandedYear);
   }
   const long years = std::max(0L, lastYear - startYear) / interval + 1;
-  long onsets = years * onsetsPerYear(parts);
+  double onsets = static_cast<double>(years) * onsetsPerYear(parts);
   if (const auto count = parts.find("COUNT"); count != parts.end()) {
-    onsets = std::min(onsets, std::max(0L, std::atol(count->second.c_str())));
+    onsets = std::min(onsets, static_cast<double>(numberIn(count->second)));
   }
   return onsets;
 }
@@ -157,8 +166,8 @@ struct Observance {
   long dates = 0;  // RDATE values
   std::vector<std::string> rules;
 
-  long onsets() const {
-    long total = 1 + dates;
+  double onsets() const {
+    double total = 1.0 + static_cast<double>(dates);
     for (const auto& rule : rules) total += ruleOnsets(rule, startYear);
     return total;
   }
@@ -205,8 +214,9 @@ ZoneDefinitionCheck checkZoneDefinition(std::string_view text) {
       if (depth-- != 2) continue;
       if (!(observance.hasStart && observance.hasOffsetTo && observance.hasOffsetFrom))
         return refuse("an observance lacks DTSTART or an offset");
-      check.onsets += observance.onsets();
-      if (check.onsets > ParseLimits::kMaxZoneOnsets) return refuse("its clocks change too often");
+      const double onsets = static_cast<double>(check.onsets) + observance.onsets();
+      if (onsets > ParseLimits::kMaxZoneOnsets) return refuse("its clocks change too often");
+      check.onsets = static_cast<long>(onsets);
     } else if (depth == 2) {
       if (name == "DTSTART") {
         observance.hasStart = true;
