@@ -6,7 +6,7 @@
 #include "ICalendar/ICalendarStore.h"
 #include "ICalendar/SourceList.h"
 #if VELTO_WITH_EDS
-#include "EDS/DesktopCalendarService.h"
+#include "DesktopCalendarService.h"
 #include "EDS/EdsCalendarStore.h"
 #include "EDS/GLibMainContext.h"
 #endif

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <utility>
 
+#include "EDS/ComponentText.h"
+#include "EDS/EdsClientModule.h"
 #include "EDS/EdsStoreCore.h"
 #include "ICalendar/ProblemLines.h"
+#include "ICalendar/TimeZoneResolver.h"
 
 namespace CorlaMeetings {
 
@@ -15,7 +18,7 @@ EdsStoreCore::EdsStoreCore(RunLoop& runLoop, EdsCalendarStore::SourceListProvide
     : runLoop_(runLoop), sources_(std::move(sources)), options_(std::move(options)) {}
 
 EdsStoreCore::~EdsStoreCore() {
-  if (registryCancellable_) g_cancellable_cancel(registryCancellable_.get());
+  if (cancelRegistry_) cancelRegistry_();
   connections_.clear();
 }
 
@@ -60,16 +63,25 @@ void EdsStoreCore::sourcesRead(std::vector<std::string> wanted) {
 
 void EdsStoreCore::connectRegistry() {
   if (registryConnecting_) return;
+  std::string error;
+  const std::string module = options_.module.empty() ? installedEdsClientModule() : options_.module;
+  EdsClient* client = loadEdsClient(module, error);
+  if (!client) {
+    std::string problem = "eds: names calendars of Evolution Data Server, which Velto cannot read here: " + error;
+    if (problem != reportedRegistryProblem_) report(problem);
+    reportedRegistryProblem_ = problem;
+    return;
+  }
   registryConnecting_ = true;
-  registryCancellable_.reset(g_cancellable_new());
-  EdsRegistry::connect(registryCancellable_.get(),
-                       [weak = weak_from_this()](std::unique_ptr<EdsRegistry> registry, std::string error) {
-                         if (auto self = weak.lock()) self->registryConnected(std::move(registry), error);
-                       });
+  cancelRegistry_ = client->connectRegistry(
+      [weak = weak_from_this()](std::unique_ptr<EdsRegistry> registry, std::string connectError) {
+        if (auto self = weak.lock()) self->registryConnected(std::move(registry), connectError);
+      });
 }
 
 void EdsStoreCore::registryConnected(std::unique_ptr<EdsRegistry> registry, const std::string& error) {
   registryConnecting_ = false;
+  cancelRegistry_ = nullptr;
   if (!registry) {
     std::string problem = "Evolution Data Server is not reachable: " + error;
     if (problem != reportedRegistryProblem_) report(problem);
@@ -103,11 +115,9 @@ void EdsStoreCore::reconcile() {
   for (const std::string& uid : gone) close(uid);
   for (const std::string& uid : selection.uids) {
     if (connections_.contains(uid)) continue;
-    GObjectPtr<ESource> source = registry_->source(uid);
-    if (!source) continue;
     auto named = std::find_if(calendars.begin(), calendars.end(), [&](const DesktopCalendar& c) { return c.uid == uid; });
-    auto connection = std::make_shared<EdsCalendarConnection>(std::move(source), "eds:" + named->name, runLoop_, *this,
-                                                              options_.connection);
+    auto connection = registry_->follow(uid, "eds:" + named->name, runLoop_, *this, options_.connection);
+    if (!connection) continue;
     connections_.emplace(uid, connection);
     connection->start();
   }
@@ -209,6 +219,12 @@ std::vector<std::shared_ptr<const CalendarEvent>> EdsStoreCore::events(Instant s
 void EdsStoreCore::report(const std::string& line) {
   std::lock_guard lock(reportMutex_);
   reportProblemLine(line, options_.problems);
+}
+
+std::vector<std::string> EdsStoreCore::unknownZones(std::string_view componentText) {
+  std::vector<std::string> unknown = referencedTimeZones(componentText);
+  std::erase_if(unknown, [](const std::string& tzid) { return TimeZoneResolver::knowsByName(tzid); });
+  return unknown;
 }
 
 EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, SourceListProvider sources, EdsCalendarStoreOptions options)

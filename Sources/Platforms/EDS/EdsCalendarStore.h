@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct EdsCalendarStoreOptions {
   // batches that far apart.
   double changeQuietSeconds = 3;
   EdsConnectionOptions connection;
+  // The libecal module (velto-eds.so) to load; empty: this program's own.
+  std::string module;
   // Receives one line per problem (the service unreachable, a calendar that fails, an event
   // the parser dropped), from any thread, one call at a time; never the UI. Unset: stderr.
   std::function<void(std::string_view line)> problems;
@@ -48,6 +51,10 @@ struct EdsCalendarStoreOptions {
 // calendar is there to read. Without desktop entries it answers no at once, touching no
 // D-Bus. The calendar factory dying or a backend failing keeps the last events; the
 // store reconnects and notifies once the calendar is back.
+//
+// libecal is reached through the module velto-eds.so (EDS/EdsClient.h), loaded by the first
+// request that finds desktop entries; without it, those entries are reported as unreadable
+// here and access is refused.
 //
 // Main thread only, and that thread must run GLib's default main context (Qt's event loop
 // does on Linux): libecal answers through it. `runLoop` must outlive the store.

@@ -12,9 +12,8 @@
 #include <vector>
 
 #include "EDS/ComponentCollection.h"
-#include "EDS/EdsCalendarConnection.h"
 #include "EDS/EdsCalendarStore.h"
-#include "EDS/EdsRegistry.h"
+#include "EDS/EdsClient.h"
 #include "EDS/SerialWorker.h"
 #include "ICalendar/OccurrenceCache.h"
 
@@ -32,6 +31,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   void componentsChanged(const std::string& calendar, std::vector<ComponentChange> changes) override;
   void calendarSettled(const std::string& calendar) override;
   void report(const std::string& line) override;
+  std::vector<std::string> unknownZones(std::string_view componentText) override;
 
  private:
   struct Round {
@@ -64,7 +64,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
 
   std::vector<std::string> wanted_;  // the desktop entries of the source list
   std::unique_ptr<EdsRegistry> registry_;
-  GObjectPtr<GCancellable> registryCancellable_;
+  std::function<void()> cancelRegistry_;
   bool registryConnecting_ = false;
   std::string reportedRegistryProblem_;
   std::set<std::string> reportedUnmatched_;

@@ -115,15 +115,18 @@ TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
     std::vector<std::string> entries;
     bool granted;
     const char* problem;
+    std::string module = {};
   } cases[] = {
       {"by name", {"eds:Named"}, true, nullptr},
       {"by UID", {"EDS:velto-test-named"}, true, nullptr},
       {"a name nobody has", {"eds:Nobody's"}, false, "Evolution Data Server has no enabled calendar of that name"},
       {"no desktop entries", {"/some/file.ics"}, false, nullptr},
+      {"the libecal module missing", {"eds:Named"}, false, "which Velto cannot read here: /nowhere/velto-eds.so",
+       "/nowhere/velto-eds.so"},
   };
-  for (const auto& [what, entries, granted, problem] : cases) {
+  for (const auto& [what, entries, granted, problem, module] : cases) {
     SCOPED_TRACE(what);
-    open(entries);
+    open(entries, module);
     EXPECT_EQ(requestAccess(), granted);
     if (problem) {
       EXPECT_THAT(problems(), Contains(HasSubstr(problem)));

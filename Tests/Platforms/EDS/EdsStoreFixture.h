@@ -23,8 +23,9 @@ class EdsStoreFixture : public ::testing::Test {
 
   void SetUp() override { ASSERT_TRUE(EdsSession::get().ready()); }
 
-  void open(std::vector<std::string> entries) {
+  void open(std::vector<std::string> entries, std::string module = {}) {
     EdsCalendarStoreOptions options;
+    options.module = std::move(module);
     options.problems = [this](std::string_view line) {
       std::lock_guard lock(problemsMutex_);
       problems_.emplace_back(line);
