@@ -13,9 +13,9 @@
 
 namespace CorlaMeetings {
 
-EdsStoreCore::EdsStoreCore(RunLoop& runLoop, EdsCalendarStore::SourceListProvider sources,
+EdsStoreCore::EdsStoreCore(RunLoop& runLoop, const Clock& clock, EdsCalendarStore::SourceListProvider sources,
                            EdsCalendarStoreOptions options)
-    : runLoop_(runLoop), sources_(std::move(sources)), options_(std::move(options)) {}
+    : runLoop_(runLoop), clock_(clock), sources_(std::move(sources)), options_(std::move(options)) {}
 
 EdsStoreCore::~EdsStoreCore() {
   if (cancelRegistry_) cancelRegistry_();
@@ -119,7 +119,8 @@ void EdsStoreCore::reconcile() {
     auto connection = registry_->follow(uid, "eds:" + named->name, runLoop_, *this, options_.connection);
     if (!connection) continue;
     connections_.emplace(uid, connection);
-    connection->start();
+    if (!range_) range_ = viewRangeAt(clock_.now());
+    connection->start(viewQuery(*range_));
   }
   checkRounds();
 }
@@ -205,6 +206,10 @@ void EdsStoreCore::answerRound() {
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> EdsStoreCore::events(Instant start, Instant end) {
+  if (range_ && wantsNewRange(*range_, start, end)) {
+    range_ = viewRangeFor(start, end);
+    for (const auto& [uid, connection] : connections_) connection->start(viewQuery(*range_));
+  }
   return answers_.answer(version_, start, end, [&] {
     std::vector<std::shared_ptr<const CalendarEvent>> all;
     for (const auto& [uid, calendar] : calendars_) {
@@ -227,8 +232,9 @@ std::vector<std::string> EdsStoreCore::unknownZones(std::string_view componentTe
   return unknown;
 }
 
-EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, SourceListProvider sources, EdsCalendarStoreOptions options)
-    : core_(std::make_shared<EdsStoreCore>(runLoop, std::move(sources), std::move(options))) {}
+EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
+                                   EdsCalendarStoreOptions options)
+    : core_(std::make_shared<EdsStoreCore>(runLoop, clock, std::move(sources), std::move(options))) {}
 
 EdsCalendarStore::~EdsCalendarStore() = default;
 

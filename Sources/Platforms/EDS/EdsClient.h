@@ -22,8 +22,8 @@
 
 namespace CorlaMeetings {
 
-// Follows one calendar: connects to its backend, opens a view of all its events, and
-// reports what the view delivers as ComponentChanges, whole load first. Asynchronous; the
+// Follows one calendar: connects to its backend, opens a view of the components a query
+// matches, and reports what the view delivers as ComponentChanges, whole load first. Asynchronous; the
 // main thread never waits on D-Bus.
 //
 // Zones the components name that the listener cannot resolve are fetched from the calendar
@@ -48,8 +48,9 @@ class EdsCalendarConnection {
   };
 
   virtual ~EdsCalendarConnection() = default;
-  // Once.
-  virtual void start() = 0;
+  // Follows the components that the search expression `query` matches (see ViewRange.h);
+  // again, with another query: the events there were stay until its load has ended.
+  virtual void start(std::string query) = 0;
   virtual bool settled() const = 0;
   // "eds:Personal", for messages.
   virtual const std::string& name() const = 0;
@@ -94,7 +95,7 @@ struct EdsClientHost {
 // The module's one exported function, by this name: the client, or null when the module
 // was built for another version of this interface.
 constexpr const char* kEdsClientEntry = "veltoEdsClient";
-constexpr int kEdsClientInterface = 1;
+constexpr int kEdsClientInterface = 2;
 using EdsClientEntry = EdsClient* (*)(int interface, const EdsClientHost* host);
 
 }  // namespace CorlaMeetings

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,13 +16,15 @@
 #include "EDS/EdsCalendarStore.h"
 #include "EDS/EdsClient.h"
 #include "EDS/SerialWorker.h"
+#include "EDS/ViewRange.h"
 #include "ICalendar/OccurrenceCache.h"
 
 namespace CorlaMeetings {
 
 class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public EdsCalendarConnection::Listener {
  public:
-  EdsStoreCore(RunLoop& runLoop, EdsCalendarStore::SourceListProvider sources, EdsCalendarStoreOptions options);
+  EdsStoreCore(RunLoop& runLoop, const Clock& clock, EdsCalendarStore::SourceListProvider sources,
+               EdsCalendarStoreOptions options);
   ~EdsStoreCore() override;
 
   void requestAccess(std::function<void(bool granted)> answer);
@@ -54,6 +57,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   void answerRound();
 
   RunLoop& runLoop_;
+  const Clock& clock_;
   const EdsCalendarStore::SourceListProvider sources_;
   const EdsCalendarStoreOptions options_;
   std::function<void()> observer_;
@@ -69,6 +73,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   std::string reportedRegistryProblem_;
   std::set<std::string> reportedUnmatched_;
   std::map<std::string, std::shared_ptr<EdsCalendarConnection>> connections_;  // by source UID
+  std::optional<ViewRange> range_;  // what the connections follow; set by the first one
   std::map<std::string, std::shared_ptr<const ParsedCalendar>> calendars_;
   std::uint64_t version_ = 0;  // of calendars_
   OccurrenceCache answers_;

@@ -48,7 +48,12 @@ std::shared_ptr<LibecalCalendarConnection> LibecalCalendarConnection::current(gp
   return connection;
 }
 
-void LibecalCalendarConnection::start() {
+void LibecalCalendarConnection::start(std::string query) {
+  query_ = std::move(query);
+  connect();
+}
+
+void LibecalCalendarConnection::connect() {
   dropClient();
   ++attempt_;
   cancellable_.reset(g_cancellable_new());
@@ -65,7 +70,7 @@ void LibecalCalendarConnection::connected(GObject*, GAsyncResult* result, gpoint
   if (!client) return self->failed("cannot be opened", error, true);
   self->client_.reset(E_CAL_CLIENT(client.release()));
   g_signal_connect(self->client_.get(), "backend-died", G_CALLBACK(backendDied), self.get());
-  e_cal_client_get_view(self->client_.get(), "#t", self->cancellable_.get(), viewOpened, self->call());
+  e_cal_client_get_view(self->client_.get(), self->query_.c_str(), self->cancellable_.get(), viewOpened, self->call());
 }
 
 void LibecalCalendarConnection::viewOpened(GObject* object, GAsyncResult* result, gpointer data) {
@@ -176,7 +181,7 @@ void LibecalCalendarConnection::dropClient() {
 
 void LibecalCalendarConnection::retryLater() {
   retry_ = runLoop_.runAfter(retryDelay_, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->start();
+    if (auto self = weak.lock()) self->connect();
   });
   retryDelay_ = std::min(retryDelay_ * 2, options_.retrySeconds * kMaxRetryFactor);
 }

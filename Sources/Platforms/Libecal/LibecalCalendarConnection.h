@@ -25,7 +25,7 @@ class LibecalCalendarConnection : public EdsCalendarConnection,
   LibecalCalendarConnection(const LibecalCalendarConnection&) = delete;
   LibecalCalendarConnection& operator=(const LibecalCalendarConnection&) = delete;
 
-  void start() override;
+  void start(std::string query) override;
   bool settled() const override { return settled_; }
   const std::string& name() const override { return name_; }
 
@@ -48,6 +48,7 @@ class LibecalCalendarConnection : public EdsCalendarConnection,
   static std::shared_ptr<LibecalCalendarConnection> current(gpointer data, std::string* tzid = nullptr);
   gpointer call(std::string tzid = {});
 
+  void connect();
   // Reports once per run of the same problem; `retry` drops the client and tries again later.
   void failed(const std::string& what, const GError* error, bool retry);
   void dropClient();
@@ -60,6 +61,7 @@ class LibecalCalendarConnection : public EdsCalendarConnection,
   GObjectPtr<ESource> source_;
   std::string uid_;
   std::string name_;  // "eds:Personal", for messages
+  std::string query_;
   RunLoop& runLoop_;
   Listener& listener_;
   EdsConnectionOptions options_;

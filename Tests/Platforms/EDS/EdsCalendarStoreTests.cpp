@@ -108,6 +108,23 @@ TEST_F(EdsCalendarStoreTest, KeepsTheEventsWhileTheFactoryRestartsAndFollowsItAg
   EXPECT_TRUE(showsEventually(kFrom, kTo, {"Kept", "Later"}));
 }
 
+TEST_F(EdsCalendarStoreTest, HoldsTheComingWeeksAndLoadsAnotherTimeOnceAskedFor) {
+  auto calendar = EdsTestCalendar::create("velto-test-range", "Range");
+  calendar->add(timedEvent("soon", "Soon", 8, 9));
+  calendar->add("BEGIN:VEVENT\r\nUID:summer\r\nDTSTART:20270615T090000Z\r\nDURATION:PT1H\r\nSUMMARY:Next summer\r\n"
+                "END:VEVENT\r\n");
+  open({"eds:Range"});
+  ASSERT_EQ(requestAccess(), true);
+  EXPECT_EQ(titles(kFrom, kTo), Titles{"Soon"});
+
+  // Half a year on, as after a clock set ahead: not held, so asked for.
+  const Instant summer = utcTime(2027, 6, 14);
+  const Instant summerEnd = utcTime(2027, 6, 18);
+  EXPECT_THAT(titles(summer, summerEnd), IsEmpty());
+  EXPECT_TRUE(showsEventually(summer, summerEnd, {"Next summer"}));
+  EXPECT_EQ(notificationsOnceQuiet(), 1);
+}
+
 TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
   auto calendar = EdsTestCalendar::create("velto-test-named", "Named");
   const struct {

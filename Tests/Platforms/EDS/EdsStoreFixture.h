@@ -11,7 +11,9 @@
 #include "EDS/EdsCalendarStore.h"
 #include "Platforms/EDS/EdsSession.h"
 #include "Platforms/Qt/EventLoopSupport.h"
+#include "Platforms/ICalendar/ParsedCalendarTestSupport.h"
 #include "Qt/QtRunLoop.h"
+#include "Simulated/SimulatedClock.h"
 
 namespace CorlaMeetings::Testing {
 
@@ -31,7 +33,7 @@ class EdsStoreFixture : public ::testing::Test {
       problems_.emplace_back(line);
     };
     store_ = std::make_unique<EdsCalendarStore>(
-        runLoop_,
+        runLoop_, clock_,
         [entries] {
           std::vector<CalendarSource> sources;
           for (const std::string& entry : entries) sources.push_back(calendarSourceFrom(entry, ""));
@@ -72,6 +74,7 @@ class EdsStoreFixture : public ::testing::Test {
   }
 
   QtRunLoop runLoop_;
+  SimulatedClock clock_{utcTime(2026, 12, 7, 8)};  // the week the tests' calendars hold
   std::unique_ptr<EdsCalendarStore> store_;
   int notifications_ = 0;
 
