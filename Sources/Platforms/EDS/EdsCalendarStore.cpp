@@ -39,6 +39,9 @@ void EdsStoreCore::requestAccess(std::function<void(bool granted)> answer) {
     for (const CalendarSource& source : sources_ ? sources_() : std::vector<CalendarSource>()) {
       if (source.kind == CalendarSource::Kind::desktop) wanted.push_back(source.location);
     }
+    // Loading libecal reads dozens of libraries: here, so that the main thread finds it done.
+    std::string ignored;
+    if (!wanted.empty()) loadEdsClient(module(), ignored);
     runLoop_.postTask([weak, wanted = std::move(wanted)]() mutable {
       if (auto self = weak.lock()) self->sourcesRead(std::move(wanted));
     });
@@ -64,8 +67,7 @@ void EdsStoreCore::sourcesRead(std::vector<std::string> wanted) {
 void EdsStoreCore::connectRegistry() {
   if (registryConnecting_) return;
   std::string error;
-  const std::string module = options_.module.empty() ? installedEdsClientModule() : options_.module;
-  EdsClient* client = loadEdsClient(module, error);
+  EdsClient* client = loadEdsClient(module(), error);
   if (!client) {
     std::string problem = "eds: names calendars of Evolution Data Server, which Velto cannot read here: " + error;
     if (problem != reportedRegistryProblem_) report(problem);
@@ -224,6 +226,10 @@ std::vector<std::shared_ptr<const CalendarEvent>> EdsStoreCore::events(Instant s
 void EdsStoreCore::report(const std::string& line) {
   std::lock_guard lock(reportMutex_);
   reportProblemLine(line, options_.problems);
+}
+
+std::string EdsStoreCore::module() const {
+  return options_.module.empty() ? installedEdsClientModule() : options_.module;
 }
 
 std::vector<std::string> EdsStoreCore::unknownZones(std::string_view componentText) {

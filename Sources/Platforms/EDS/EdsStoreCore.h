@@ -46,6 +46,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
     std::unique_ptr<DelayedWork> deadline;
   };
 
+  std::string module() const;
   void sourcesRead(std::vector<std::string> wanted);
   void connectRegistry();
   void registryConnected(std::unique_ptr<EdsRegistry> registry, const std::string& error);
