@@ -3,8 +3,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "meetings/PlainText.h"
 #include "ui/HeaderView.h"
-#include "ui/MenuText.h"
 
 namespace CorlaMeetings {
 

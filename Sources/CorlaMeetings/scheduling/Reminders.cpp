@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "app/AppDelegate.h"
+#include "meetings/PlainText.h"
 #include "ui/DisplayText.h"
 
 namespace CorlaMeetings {
@@ -43,7 +44,7 @@ std::string reminderBody(const MeetingItem& item, double secondsUntilStart) {
   // The countdown reads "Starts now" in the last minute, which would make "starts Starts
   // now"; the sentence says it once.
   if (!(secondsUntilStart >= 60)) return item.title() + " starts now.";
-  return item.title() + " starts " + lowercased(startsInText(secondsUntilStart)) + ".";
+  return item.title() + " starts " + asciiLowercased(startsInText(secondsUntilStart)) + ".";
 }
 
 // Posted at refreshes only, never scheduled ahead: a reminder always reflects the calendar

@@ -1,5 +1,6 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "Support/AppDelegateFixture.h"
+#include "meetings/PlainText.h"
 #include "ui/DisplayText.h"
 #include "ui/MeetingCardView.h"
 #include "ui/MenuText.h"
