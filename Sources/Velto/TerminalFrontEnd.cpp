@@ -88,7 +88,7 @@ void TerminalFrontEnd::endIfUnread() {
 }
 
 void TerminalFrontEnd::printView() {
-  out_ << "title: " << singleLine(statusItem_.title()) << "\n";
+  out_ << "title: " << singleLine(statusItem_.title().text) << "\n";
   out_ << "tooltip: " << singleLine(statusItem_.toolTip()) << "\n";
   if (auto menu = statusItem_.menu()) {
     for (const std::string& line : menuTextLines(*menu)) out_ << line << "\n";
