@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace CorlaMeetings {
 
 // A D-Bus daemon of our own for one test: nothing of the user's session can answer on it,
@@ -58,5 +60,20 @@ class PrivateSessionBus {
   QString address_;
   QStringList connectionNames_;
 };
+
+// The one private bus of a test binary, started on first use; each test leaves it as it
+// found it (its names released, its objects gone). Stopped by main while the application
+// still exists.
+inline std::unique_ptr<PrivateSessionBus>& sharedTestBus() {
+  static std::unique_ptr<PrivateSessionBus> bus;
+  return bus;
+}
+
+inline PrivateSessionBus& testBus() {
+  if (!sharedTestBus()) sharedTestBus() = std::make_unique<PrivateSessionBus>();
+  return *sharedTestBus();
+}
+
+inline void stopTestBus() { sharedTestBus().reset(); }
 
 }  // namespace CorlaMeetings
