@@ -1,5 +1,6 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "Support/AppDelegateFixture.h"
+#include "meetings/PlainText.h"
 #include "ui/DisplayText.h"
 #include "ui/MeetingCardView.h"
 #include "ui/MenuText.h"
@@ -15,13 +16,15 @@ TEST_F(MenuBarTitle, NamesTheNextMeetingWithinThreeHours) {
     std::string name;
     double startsIn;
     std::string expected;
+    StatusState state = StatusState::soon;
   } cases[] = {
       {"Standup", 10800, "Velto Standup"},
-      {"Standup", 10801, "Velto"},
-      {"Canceled: Weekly sync", -60, "\u25CF Weekly sync"},
+      {"Standup", 10801, "Velto", StatusState::brand},
+      {"Canceled: Weekly sync", -60, "\u25CF Weekly sync", StatusState::live},
       {"canceled: Demo", 600, "Velto canceled: Demo"},
       {"Cancelled:", 600, "Velto "},
       {"", 600, "Velto Untitled meeting"},
+      {"Velto!", 600, "Velto Velto!"},
       {"Eighteen chars!!!!", 600, "Velto Eighteen chars!!!!"},
       {"Nineteen chars!!!!!", 600, "Velto Nineteen chars!!!\u2026"},
       {"\U0001F468\u200D\U0001F469\u200D\U0001F467 family call 1234", 600,
@@ -34,6 +37,7 @@ TEST_F(MenuBarTitle, NamesTheNextMeetingWithinThreeHours) {
     addMeeting(c.name, c.startsIn);
     refresh();
     EXPECT_EQ(title(), c.expected) << c.name;
+    EXPECT_EQ(statusState(), c.state) << c.name;
   }
 }
 
