@@ -104,9 +104,9 @@ inline std::string layoutOf(const View& view, int depth = 0) {
 }
 
 inline MeetingItem meeting(Instant start, Instant end, std::optional<std::string> location = std::nullopt,
-                           std::optional<std::string> link = std::nullopt) {
+                           std::optional<std::string> link = std::nullopt, std::string title = "Design review") {
   auto event = std::make_shared<CalendarEvent>();
-  event->title = "Design review";
+  event->title = std::move(title);
   event->startDate = start;
   event->endDate = end;
   event->location = std::move(location);

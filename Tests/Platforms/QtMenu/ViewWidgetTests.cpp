@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
+#include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "QtMenu/Fonts.h"
 #include "Simulated/SimulatedClock.h"
 #include "Support/LocalTime.h"
@@ -26,6 +27,8 @@ QT_END_NAMESPACE
 namespace CorlaMeetings {
 namespace {
 
+using viewtest::meeting;
+
 const QColor blue(46, 120, 255);
 const QColor lime(156, 255, 48);
 // A theme as a desktop hands it out: every colour derived from the window colour.
@@ -33,16 +36,6 @@ const QPalette light(QColor(0xef, 0xef, 0xef), QColor(0xf6, 0xf6, 0xf6));
 
 // Monday 7 December 2026, local time: no clock change in the days that follow.
 Instant december7(int hour, int minute = 0) { return Testing::localTime(2026, 12, 7, hour, minute); }
-
-MeetingItem meetingItem(std::string title, Instant start, Instant end, std::optional<std::string> link = std::nullopt,
-                        std::optional<std::string> location = std::nullopt) {
-  auto event = std::make_shared<CalendarEvent>();
-  event->title = std::move(title);
-  event->startDate = start;
-  event->endDate = end;
-  event->location = std::move(location);
-  return MeetingItem{std::move(event), link ? Url::parse(*link) : std::nullopt};
-}
 
 std::unique_ptr<QWidget> render(std::shared_ptr<const View> view) {
   return std::unique_ptr<QWidget>(makeViewWidget(std::move(view), Theme{light, QApplication::font()}));
@@ -70,7 +63,7 @@ QColor windowText(double alpha = 1) {
 // parent H tall sits at H - y - h. The frames themselves are pinned by the core's layout
 // snapshot; here only their translation counts.
 TEST(ViewWidget, PlacesSubviewsAtTheirFlippedFramesInTheirFonts) {
-  const MeetingItem standup = meetingItem("Standup", december7(9), december7(9, 30), "https://zoom.us/j/1");
+  const MeetingItem standup = meeting(december7(9), december7(9, 30), std::nullopt, "https://zoom.us/j/1", "Standup");
   SimulatedClock clock(december7(8));
   const auto weight = [](FontWeight w) {
     return w == FontWeight::bold ? QFont::Bold : w == FontWeight::semibold ? QFont::DemiBold : QFont::Normal;
@@ -99,7 +92,7 @@ TEST(ViewWidget, PlacesSubviewsAtTheirFlippedFramesInTheirFonts) {
 }
 
 TEST(ViewWidget, TakesFixedColoursExactlyAndSemanticOnesFromThePalette) {
-  const MeetingItem standup = meetingItem("Standup", december7(9), december7(9, 30));
+  const MeetingItem standup = meeting(december7(9), december7(9, 30), std::nullopt, std::nullopt, "Standup");
   auto live = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(9, 10)));
   auto later = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(8)));
 
@@ -129,7 +122,7 @@ TEST(ViewWidget, ShowsTextAsOnePlainLineCutToItsWidth) {
   const QString title = "Quarterly planning for the platform group and everyone else who wants to come";
   const QString location = "Building 7, third floor, the big room at the end of the corridor";
   auto card = render(std::make_shared<MeetingCardView>(
-      meetingItem(title.toStdString(), december7(9), december7(10), std::nullopt, location.toStdString()), [] {},
+      meeting(december7(9), december7(10), location.toStdString(), std::nullopt, title.toStdString()), [] {},
       december7(8)));
   for (const auto& [index, full] : {std::pair{2, title}, std::pair{3, location}}) {
     const QLabel& label = labelAt(*card, index);
@@ -149,7 +142,7 @@ TEST(ViewWidget, ShowsFixedTextsWholeInAWideFont) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale(locale), status);
     for (int hour = 0; hour < 24; ++hour) {
-      const MeetingItem item = meetingItem("Sync", december7(hour, 14), december7(hour, 44), "https://zoom.us/j/1");
+      const MeetingItem item = meeting(december7(hour, 14), december7(hour, 44), std::nullopt, "https://zoom.us/j/1", "Sync");
       for (std::shared_ptr<const View> view : {std::shared_ptr<const View>(std::make_shared<MeetingCardView>(
                                                    item, [] {}, december7(0))),
                                                std::shared_ptr<const View>(std::make_shared<HeaderView>(
@@ -178,7 +171,7 @@ TEST(ViewWidget, JoinButtonRunsTheActionOnlyWithALinkAndFitsItsTitle) {
   int joins = 0;
   for (const std::optional<std::string>& link : {std::optional<std::string>("https://zoom.us/j/1"), {}}) {
     std::unique_ptr<QWidget> card(makeViewWidget(std::make_shared<MeetingCardView>(
-                                                     meetingItem("Sync", december7(9), december7(10), link),
+                                                     meeting(december7(9), december7(10), std::nullopt, link, "Sync"),
                                                      [&] { ++joins; }, december7(8)),
                                                  Theme{light, large}));
     auto* button = qobject_cast<QPushButton*>(childrenOf(*card).back());
