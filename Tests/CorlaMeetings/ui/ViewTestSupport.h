@@ -48,27 +48,6 @@ inline std::vector<ClockChange> clockChangesOf2026() {
   return changes;
 }
 
-// A label as it should be drawn.
-struct LabelSpec {
-  std::string text;
-  Rect frame;
-  Font font;
-  Color color;
-  LineBreakMode lineBreak = LineBreakMode::standard;
-};
-
-// Checks the subviews of `view` from `first` on against `expected`.
-inline void expectLabels(const View& view, std::size_t first, const std::vector<LabelSpec>& expected) {
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const auto& label = static_cast<const Label&>(*view.subviews().at(first + i));
-    EXPECT_EQ(label.text, expected[i].text);
-    EXPECT_EQ(label.frame(), expected[i].frame) << expected[i].text;
-    EXPECT_EQ(label.font, expected[i].font) << expected[i].text;
-    EXPECT_EQ(label.textColor, expected[i].color) << expected[i].text;
-    EXPECT_EQ(label.lineBreakMode, expected[i].lineBreak) << expected[i].text;
-  }
-}
-
 // The view tree as text, a line a view indented by depth: kind, frame (bottom-left origin),
 // background, and a label's font, colour, line break and text or a button's title. One
 // snapshot of it pins a whole layout in one place.
