@@ -1,7 +1,8 @@
 #include "EDS/ComponentText.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 
@@ -9,14 +10,6 @@ namespace {
 
 constexpr std::size_t kMaxNames = 32;
 constexpr std::size_t kMaxNameBytes = 256;
-
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  }
-  return true;
-}
 
 // The parameters of one unfolded content line: the part before its first unquoted colon.
 void collectNames(std::string_view line, std::vector<std::string>& names) {
@@ -26,7 +19,7 @@ void collectNames(std::string_view line, std::vector<std::string>& names) {
     if (c == '"') quoted = !quoted;
     if (quoted) continue;
     if (c == ':') return;
-    if (c != ';' || !startsWithNoCase(line.substr(i + 1), "TZID=")) continue;
+    if (c != ';' || !startsWithAsciiCaseless(line.substr(i + 1), "TZID=")) continue;
     std::size_t start = i + 1 + 5;
     std::string name;
     if (start < line.size() && line[start] == '"') {
@@ -71,7 +64,7 @@ bool recurs(std::string_view text) {
   std::size_t position = 0;
   while (position < text.size()) {
     std::string_view line = text.substr(position, text.find('\n', position) - position);
-    if (startsWithNoCase(line, "RRULE") || startsWithNoCase(line, "RDATE")) {
+    if (startsWithAsciiCaseless(line, "RRULE") || startsWithAsciiCaseless(line, "RDATE")) {
       std::string_view rest = line.substr(5);
       if (!rest.empty() && (rest.front() == ':' || rest.front() == ';')) return true;
     }

@@ -1,6 +1,7 @@
 #include "ICalendar/CalendarSource.h"
 
 #include "ICalendar/CurlLibrary.h"
+#include "meetings/PlainText.h"
 
 #include <cctype>
 #include <memory>
@@ -10,12 +11,6 @@ namespace CorlaMeetings {
 
 namespace {
 
-std::string lowercase(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
 // The scheme of "scheme://...", lower-cased; nothing when the text is not such a URL.
 std::optional<std::string> urlScheme(std::string_view text) {
   std::size_t end = text.find("://");
@@ -24,7 +19,7 @@ std::optional<std::string> urlScheme(std::string_view text) {
   for (char c : text.substr(0, end)) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') return std::nullopt;
   }
-  return lowercase(text.substr(0, end));
+  return asciiLowercased(text.substr(0, end));
 }
 
 // URLs are parsed by libcurl, as they will be fetched; without it, none can be.
@@ -54,7 +49,7 @@ std::optional<std::string> pathOfFileUrl(std::string_view text) {
   UrlHandle url = parsedUrl(std::string(text));
   if (!url) return std::nullopt;
   std::optional<std::string> host = urlPart(url.get(), CURLUPART_HOST);
-  if (host && !host->empty() && lowercase(*host) != "localhost") return std::nullopt;
+  if (host && !host->empty() && asciiLowercased(*host) != "localhost") return std::nullopt;
   return urlPart(url.get(), CURLUPART_PATH, CURLU_URLDECODE);
 }
 
@@ -67,7 +62,7 @@ std::string withoutTrailingSlashes(std::string path) {
 
 CalendarSource calendarSourceFrom(std::string_view text, std::string_view home) {
   constexpr std::string_view kDesktopPrefix = "eds:";
-  if (lowercase(text.substr(0, kDesktopPrefix.size())) == kDesktopPrefix) {
+  if (asciiLowercased(text.substr(0, kDesktopPrefix.size())) == kDesktopPrefix) {
     std::string_view name = text.substr(kDesktopPrefix.size());
     while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) name.remove_prefix(1);
     return {CalendarSource::Kind::desktop, std::string(name)};

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "meetings/PlainText.h"
+
 namespace CorlaMeetings {
 
 namespace {
@@ -11,25 +13,14 @@ constexpr std::size_t kMaxReportBytes = 1000;
 }  // namespace
 
 std::string printableProblemLine(std::string_view text) {
-  std::string out;
-  std::size_t i = 0;
-  for (; i < text.size() && out.size() < kMaxReportBytes; ++i) {
-    auto c = static_cast<unsigned char>(text[i]);
-    bool c1Control = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                     static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (c < 0x20 || c == 0x7F || c1Control) {
-      out += '?';
-      if (c1Control) ++i;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  if (i < text.size()) {
-    while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
-    if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
-    out += "…";
-  }
-  return out;
+  // A byte gives at most one byte of the line, a C1 control's two give one: this much of
+  // the text fills it.
+  std::string out = singleLine(text.substr(0, 2 * kMaxReportBytes + 2), '?');
+  if (out.size() <= kMaxReportBytes) return out;
+  out.resize(kMaxReportBytes);
+  while (!out.empty() && (static_cast<unsigned char>(out.back()) & 0xC0) == 0x80) out.pop_back();
+  if (!out.empty() && static_cast<unsigned char>(out.back()) >= 0xC0) out.pop_back();
+  return out + "…";
 }
 
 void reportProblemLine(std::string_view line, const std::function<void(std::string_view line)>& sink) {

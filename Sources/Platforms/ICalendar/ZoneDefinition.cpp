@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ICalendar/ParseLimits.h"
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 
@@ -13,14 +14,6 @@ namespace {
 
 // libical's zone code expands clock changes up to this year at most (on 64-bit systems).
 constexpr long kLastExpandedYear = 2582;
-
-std::string upperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
-}
 
 // A TZID property value with its TEXT escapes undone ("\," and the like), as the TZID
 // parameters that refer to it are written.
@@ -109,7 +102,7 @@ double ruleOnsets(std::string_view rule, long startYear) {
     const auto end = std::min(rule.find(';', start), rule.size());
     const std::string_view part = rule.substr(start, end - start);
     if (const auto equals = part.find('='); equals != std::string_view::npos) {
-      parts[upperAscii(trimmedZoneName(part.substr(0, equals)))] = upperAscii(part.substr(equals + 1));
+      parts[asciiUppercased(trimmedZoneName(part.substr(0, equals)))] = asciiUppercased(part.substr(equals + 1));
     }
     start = end + 1;
   }
@@ -143,7 +136,7 @@ class ContentLines {
       const auto nameEnd = line.find_first_of(";:");
       const auto colon = line.find(':');
       if (nameEnd == std::string_view::npos || colon == std::string_view::npos) continue;
-      name = upperAscii(line.substr(0, nameEnd));
+      name = asciiUppercased(line.substr(0, nameEnd));
       parameters = line.substr(nameEnd, colon - nameEnd);
       value = line.substr(colon + 1);
       return true;
@@ -206,7 +199,7 @@ ZoneDefinitionCheck checkZoneDefinition(std::string_view text) {
     const std::string_view value = line.value;
     if (name == "BEGIN") {
       if (++depth != 2) continue;
-      const std::string kind = upperAscii(trimmedZoneName(value));
+      const std::string kind = asciiUppercased(trimmedZoneName(value));
       if (kind != "STANDARD" && kind != "DAYLIGHT") return refuse("an observance that is not STANDARD or DAYLIGHT");
       if (++observances > ParseLimits::kMaxObservances) return refuse("too many observances");
       observance = Observance();
@@ -225,10 +218,10 @@ ZoneDefinitionCheck checkZoneDefinition(std::string_view text) {
         if (!parsedOffset(value)) return refuse("impossible UTC offset");
         (name == "TZOFFSETTO" ? observance.hasOffsetTo : observance.hasOffsetFrom) = true;
       } else if (name == "RRULE") {
-        if (upperAscii(value).find("FREQ=YEARLY") == std::string::npos) return refuse("a rule that is not yearly");
+        if (asciiUppercased(value).find("FREQ=YEARLY") == std::string::npos) return refuse("a rule that is not yearly");
         observance.rules.emplace_back(value);
       } else if (name == "RDATE") {
-        if (upperAscii(line.parameters).find("PERIOD") != std::string::npos) return refuse("an RDATE of periods");
+        if (asciiUppercased(line.parameters).find("PERIOD") != std::string::npos) return refuse("an RDATE of periods");
         observance.dates += listLength(value);
       }
     }
