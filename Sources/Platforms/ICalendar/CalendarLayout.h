@@ -46,17 +46,18 @@ class LayoutRecorder : public RecordObserver {
   struct Block {
     std::uint64_t begin;
     std::uint64_t end;
-    std::string key;  // of its group; empty: a zone
+    int line;   // of its BEGIN line
+    int group;  // of the events that go together: those sharing a UID
   };
 
-  // The group of an event: its UID, or itself (its line) without one.
-  static std::string keyOf(const WrittenEvent& event);
   void made(const WrittenEvent& from, const TimeReach& reach);
 
   bool withRanges_;
   TimeReach reach_;
-  std::vector<Block> blocks_;
-  std::unordered_map<std::string, TimeReach> reachByKey_;
+  std::vector<Block> events_;  // by line
+  std::vector<Block> zones_;
+  std::vector<TimeReach> reaches_;  // by group
+  std::unordered_map<std::string, int> byUid_;
 };
 
 }  // namespace CorlaMeetings

@@ -46,7 +46,7 @@ struct ICalendarStoreOptions {
 // least one source has a calendar. Nobody is prompted, so asking again is free.
 //
 // Start-up: with an index, the first read of a file or folder parses only what can reach
-// the days around now (from three days before to a week after), and the first queries are
+// the days around now (from two days before to five days after), and the first queries are
 // answered from that; the rest is read a moment later (StartupIndexOptions::completeAfter)
 // without a change notification, as answers in those days stay the same. A query beyond
 // them meanwhile gets one when the rest is in. The index is saved after each read that

@@ -58,11 +58,11 @@ void saveIndexes(ICalendarStoreShared& shared, ReaderState& state) {
   }
 }
 
-// The days a start-up's first answers are about, with room for any zone and for a refresh
-// after midnight.
+// The days a start-up's first answers are about (today and the next three, in any zone),
+// with a day to spare on either side.
 TimeReach startupWindow(Instant now) {
   using namespace std::chrono;
-  return TimeReach::between(now - days(3), now + days(7));
+  return TimeReach::between(now - days(2), now + days(5));
 }
 
 void watchPaths(ICalendarStoreShared& shared, ReaderState& state) {

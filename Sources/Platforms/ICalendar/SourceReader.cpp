@@ -41,13 +41,13 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
   out.push_back(std::move(problem));
 }
 
-// Runs `work(i)` for each i below `count`. A folder read for the first time has thousands of
-// files to parse, and parsing is most of the time a read takes: they are shared among up to
-// four threads (this one included). A few changed files stay on this thread.
-void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
-  constexpr std::size_t kFilesWorthAThread = 64;
+// Runs `work(i)` for each i below `count`, shared among up to four threads (this one
+// included) when there are `worthAThread` items or more for each. A folder read for the
+// first time has thousands of files to parse, and a start-up thousands to look at; a few
+// changed files stay on this thread.
+void forEachInParallel(std::size_t count, std::size_t worthAThread, const std::function<void(std::size_t)>& work) {
   const std::size_t threads =
-      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, count / kFilesWorthAThread + 1});
+      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, count / worthAThread + 1});
   std::atomic<std::size_t> next{0};
   auto run = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < count;) work(i);
@@ -75,6 +75,23 @@ std::vector<std::string> entryNames(int directory) {
   return names;
 }
 
+struct EntryStatus {
+  mode_t mode = 0;  // 0: gone meanwhile
+  FileSignature signature;
+};
+
+// The status of each entry, not following symlinks.
+std::vector<EntryStatus> entryStatus(int directory, const std::vector<std::string>& names) {
+  std::vector<EntryStatus> status(names.size());
+  forEachInParallel(names.size(), 2048, [&](std::size_t i) {
+    struct stat entry;
+    if (::fstatat(directory, names[i].c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
+      status[i] = {entry.st_mode, signatureOf(entry)};
+    }
+  });
+  return status;
+}
+
 }  // namespace
 
 void appendParseProblems(const std::vector<std::string>& parseProblems, std::string_view prefix, std::size_t limit,
@@ -99,8 +116,7 @@ SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
   }
   if (!startupDone_ && startupWindow && index_.enabled()) {
     startupWindow_ = startupWindow;
-    index_.load();
-    savedEntries_ = index_.loadedCount();
+    indexLoading_ = std::thread([this] { index_.load(); });  // while the folder is listed
   }
   if (S_ISDIR(status.st_mode)) {
     readFolder(result, abandon);
@@ -108,8 +124,9 @@ SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
     readFile(signatureOf(status), result, abandon);
   } else {
     note(reportedProblem_, "not a regular file or a folder", result.problems);
-    return result;
   }
+  awaitIndex();
+  if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode)) return result;
   startupDone_ = true;
   startupWindow_.reset();
   index_.dropLoaded();
@@ -139,9 +156,16 @@ void SourceReader::noteIndexChanges(const FileState& before, const FileState& af
   if (before.indexed != after.indexed) indexChanged_ = true;
 }
 
+void SourceReader::awaitIndex() {
+  if (!indexLoading_.joinable()) return;
+  indexLoading_.join();
+  savedEntries_ = index_.loadedCount();
+}
+
 bool SourceReader::fromIndex(const std::string& key, const FileSignature& current, FileState& state,
-                             const IndexedFile*& ranges) const {
+                             const IndexedFile*& ranges) {
   if (!startupWindow_) return false;
+  awaitIndex();
   const IndexedFile* entry = index_.loadedEntry(key, current);
   if (!entry) return false;
   state.indexed = *entry;
@@ -274,12 +298,15 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
 bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
                               bool& tooManyFiles, std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
-  for (const std::string& name : entryNames(directory)) {
+  const std::vector<std::string> names = entryNames(directory);
+  const std::vector<EntryStatus> statuses = entryStatus(directory, names);
+  for (std::size_t i = 0; i < names.size(); ++i) {
     if (abandon && abandon()) return false;
+    mode_t mode = statuses[i].mode;
+    if (mode == 0) continue;  // gone meanwhile
+    const std::string& name = names[i];
     std::string key = prefix + name;
-    struct stat status;
-    if (::fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-    if (S_ISDIR(status.st_mode)) {
+    if (S_ISDIR(mode)) {
       // One level of calendar folders; symlinked folders are not followed, so no cycles.
       if (!topLevel || subfolders_.size() >= limits_.maxSubfolders) continue;
       const int subfolder = ::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -296,21 +323,25 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
       tooManyFiles = true;
       return true;
     }
-    FileState& state = files[key];
+    FileState& state = files.try_emplace(files.end(), key)->second;  // keys come in order, mostly
     if (auto old = files_.find(key); old != files_.end()) state = old->second;
-    if (S_ISLNK(status.st_mode) && ::fstatat(directory, name.c_str(), &status, 0) != 0) {
-      note(state.reportedProblem, key + ": " + errorText(errno), result.problems);  // a loop or a dangling link
-      continue;
+    FileSignature current = statuses[i].signature;
+    if (struct stat target; S_ISLNK(mode)) {
+      if (::fstatat(directory, name.c_str(), &target, 0) != 0) {
+        note(state.reportedProblem, key + ": " + errorText(errno), result.problems);  // a loop or a dangling link
+        continue;
+      }
+      mode = target.st_mode;
+      current = signatureOf(target);
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (!S_ISREG(mode)) {
       note(state.reportedProblem, key + ": not a regular file", result.problems);
       continue;
     }
-    const FileSignature current = signatureOf(status);
     if (state.parsedSignature == current) continue;  // unchanged since it was parsed
     const IndexedFile* ranges = nullptr;
     if (fromIndex(key, current, state, ranges)) continue;
-    pending.push_back({directory, name, key, status.st_size, ranges});
+    pending.push_back({directory, name, key, current.size, ranges});
   }
   return true;
 }
@@ -320,7 +351,7 @@ bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& f
   std::vector<FileState> states(pending.size());
   std::vector<std::vector<std::string>> problems(pending.size());
   std::atomic<bool> abandoned{false};
-  forEachInParallel(pending.size(), [&](std::size_t i) {
+  forEachInParallel(pending.size(), 64, [&](std::size_t i) {
     if (abandoned || (abandon && abandon())) {
       abandoned = true;
       return;

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "ICalendar/FileWatcher.h"
@@ -108,8 +109,8 @@ class SourceReader {
   // The start-up read's use of the index for a file at `current`: its entry noted in
   // `state`, and true when it stands in for reading the file (`state` is then done);
   // `ranges` is set when the file is to be read in part.
-  bool fromIndex(const std::string& key, const FileSignature& current, FileState& state,
-                 const IndexedFile*& ranges) const;
+  bool fromIndex(const std::string& key, const FileSignature& current, FileState& state, const IndexedFile*& ranges);
+  void awaitIndex();
 
   void readFile(const FileSignature& current, Result& result, const std::function<bool()>& abandon);
   void readFolder(Result& result, const std::function<bool()>& abandon);
@@ -139,6 +140,7 @@ class SourceReader {
 
   StartupIndex index_;
   std::optional<TimeReach> startupWindow_;  // during a start-up read
+  std::thread indexLoading_;
   bool startupDone_ = false;
   bool provisional_ = false;
   bool indexChanged_ = false;      // since the index file was loaded or saved

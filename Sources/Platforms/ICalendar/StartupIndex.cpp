@@ -45,10 +45,13 @@ StartupIndex::StartupIndex(const std::string& source, StartupIndexOptions option
 }
 
 void StartupIndex::load() {
-  if (enabled()) loaded_ = loadStartupIndex(path_, identity_).value_or(IndexedFiles());
+  if (enabled()) loaded_ = loadStartupIndex(path_, identity_).value_or(LoadedStartupIndex());
 }
 
-void StartupIndex::dropLoaded() { IndexedFiles().swap(loaded_); }
+void StartupIndex::dropLoaded() {
+  loaded_ = LoadedStartupIndex();
+  next_ = 0;
+}
 
 bool StartupIndex::settled(const FileSignature& signature, system_clock::time_point now) const {
   const long long changed = std::max(signature.modifiedNanoseconds, signature.changedNanoseconds);
@@ -56,10 +59,15 @@ bool StartupIndex::settled(const FileSignature& signature, system_clock::time_po
 }
 
 const IndexedFile* StartupIndex::loadedEntry(const std::string& key, const FileSignature& current) const {
-  const auto found = std::lower_bound(loaded_.begin(), loaded_.end(), key,
+  const auto& files = loaded_.files;
+  // Asked in the order of the files, mostly: try the one after the last found first.
+  auto found = next_ < files.size() && files[next_].first == key
+                   ? files.begin() + static_cast<std::ptrdiff_t>(next_)
+                   : std::lower_bound(files.begin(), files.end(), key,
                                       [](const auto& entry, const std::string& k) { return entry.first < k; });
-  if (found == loaded_.end() || found->first != key || found->second.signature != current) return nullptr;
-  return &found->second;
+  if (found == files.end() || found->first != key) return nullptr;
+  next_ = static_cast<std::size_t>(found - files.begin()) + 1;
+  return found->second.signature == current ? &found->second : nullptr;
 }
 
 std::optional<IndexedFile> StartupIndex::entryOfParse(const FileSignature& read, const ParseResult& parsed,

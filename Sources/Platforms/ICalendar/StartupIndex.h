@@ -37,7 +37,7 @@ class StartupIndex {
   // read; dropLoaded() when it is done.
   void load();
   void dropLoaded();
-  std::size_t loadedCount() const { return loaded_.size(); }
+  std::size_t loadedCount() const { return loaded_.files.size(); }
 
   // The loaded entry of file `key` when it is of the version at `current`.
   const IndexedFile* loadedEntry(const std::string& key, const FileSignature& current) const;
@@ -63,7 +63,8 @@ class StartupIndex {
   StartupIndexOptions options_;
   std::string path_;
   StartupIndexIdentity identity_;
-  IndexedFiles loaded_;
+  LoadedStartupIndex loaded_;
+  mutable std::size_t next_ = 0;  // in loaded_, after the entry last found
 };
 
 // Parses only the bytes of `entry`'s events that meet `window` (with every zone), from file

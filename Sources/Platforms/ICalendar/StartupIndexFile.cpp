@@ -209,13 +209,35 @@ void prune(const std::string& folder, const std::string& keep) {
   ::closedir(listing);
 }
 
+// The whole of a regular file of at most `maxBytes`, read at once.
+std::optional<std::vector<char>> wholeFile(const std::string& path, std::size_t maxBytes) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat status;
+  if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 0 ||
+      static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+    return std::nullopt;
+  }
+  std::vector<char> bytes(static_cast<std::size_t>(status.st_size));
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t count = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return std::nullopt;
+    done += static_cast<std::size_t>(count);
+  }
+  return bytes;
+}
+
 }  // namespace
 
-std::optional<IndexedFiles> loadStartupIndex(const std::string& path, const StartupIndexIdentity& identity) {
-  const FileRead read = readRegularFile(path, kMaxStartupIndexBytes);
-  if (!read.bytes || read.bytes->size() < kHeaderBytes) return std::nullopt;
-  const std::string_view bytes = *read.bytes;
-  if (!bytes.starts_with(kMagic)) return std::nullopt;
+std::optional<LoadedStartupIndex> loadStartupIndex(const std::string& path, const StartupIndexIdentity& identity) {
+  LoadedStartupIndex index;
+  if (auto read = wholeFile(path, kMaxStartupIndexBytes)) {
+    index.bytes = std::move(*read);
+  } else {
+    return std::nullopt;
+  }
+  const std::string_view bytes(index.bytes.data(), index.bytes.size());
+  if (bytes.size() < kHeaderBytes || !bytes.starts_with(kMagic)) return std::nullopt;
   Reader header(bytes.substr(kMagic.size(), kHeaderBytes - kMagic.size()));
   const auto format = header.number<std::uint32_t>();
   const auto size = header.number<std::uint64_t>();
@@ -228,17 +250,17 @@ std::optional<IndexedFiles> loadStartupIndex(const std::string& path, const Star
   const auto count = in.number<std::uint32_t>();
   constexpr std::size_t kSmallestEntry = 4 + 5 * 8 + 2 * 8 + 4;
   if (!in.ok() || count > in.left() / kSmallestEntry) return std::nullopt;
-  IndexedFiles files;
+  auto& files = index.files;
   files.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    std::string key(in.text());
+    const std::string_view key = in.text();
     if (!files.empty() && !(files.back().first < key)) return std::nullopt;
     std::optional<IndexedFile> file = readEntry(in);
     if (!file || !in.ok()) return std::nullopt;
-    files.emplace_back(std::move(key), std::move(*file));
+    files.emplace_back(key, std::move(*file));
   }
   if (in.left() != 0) return std::nullopt;
-  return files;
+  return index;
 }
 
 std::string saveStartupIndex(const std::string& path, const StartupIndexIdentity& identity,

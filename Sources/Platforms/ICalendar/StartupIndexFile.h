@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -37,7 +38,12 @@ struct StartupIndexIdentity {
 // checked by a checksum, and at most kMaxStartupIndexBytes.
 inline constexpr std::size_t kMaxStartupIndexBytes = std::size_t{32} << 20;
 
-std::optional<IndexedFiles> loadStartupIndex(const std::string& path, const StartupIndexIdentity& identity);
+// An index as read: its entries' keys point into its bytes.
+struct LoadedStartupIndex {
+  std::vector<char> bytes;
+  std::vector<std::pair<std::string_view, IndexedFile>> files;  // sorted by key
+};
+std::optional<LoadedStartupIndex> loadStartupIndex(const std::string& path, const StartupIndexIdentity& identity);
 
 // Replaces the index at `path` whole: written to a temporary file beside it and renamed
 // over it, so that a reader, or a second process saving at the same time, sees one
