@@ -1,17 +1,14 @@
 // Loading a calendar from any bytes: parse it, then ask for a few windows as the app does
 // (four days from a midnight), and look at what comes back. Besides not crashing, hanging or
 // leaking, the parser keeps the promises ParsedCalendar.h makes about its occurrences.
-#include <unicode/locid.h>
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
-#include <ctime>
 #include <string_view>
 #include <vector>
 
+#include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
 #include "ICalendar/ParseLimits.h"
 #include "ICalendar/ParsedCalendar.h"
@@ -63,23 +60,10 @@ void query(const ParsedCalendar& calendar, Instant start, Instant end) {
   }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Floating times are read in the process's zone: fix it, so an input behaves the same on
-  // every run. Berlin has clock changes to trip over.
-  setenv("TZ", "Europe/Berlin", 1);
-  tzset();
-  UErrorCode status = U_ZERO_ERROR;
-  icu::Locale::setDefault(icu::Locale("en_US"), status);
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const auto text = Fuzzing::textOf(data, size);
+void load(std::string_view text) {
   const ParseResult result = parseCalendar(text);
   check(result.problems.size() <= ParseLimits::kMaxProblems + 1, "problems are capped");
-  if (!result.calendar) return 0;
+  if (!result.calendar) return;
 
   const auto& calendar = *result.calendar;
   (void)calendar.eventCount();
@@ -93,5 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A folder source queries its files as one.
   const auto merged = mergeCalendars({result.calendar, nullptr, result.calendar});
   query(*merged, midnight(2024, 3, 4), midnight(2024, 3, 8));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  Fuzzing::fixZoneAndLocale();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  load(Fuzzing::textOf(data, size));
+  Fuzzing::emptyLibicalRing();
   return 0;
 }

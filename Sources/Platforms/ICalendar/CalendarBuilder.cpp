@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 
 #include "ICalendar/LibicalLock.h"
@@ -83,10 +84,24 @@ std::shared_ptr<const EventCalendar> CalendarBuilder::build(TimeZoneResolver& zo
   std::map<std::string, std::vector<WrittenEvent*>> overridesByUid;
   for (const auto& [key, event] : overrides) overridesByUid[std::get<0>(key)].push_back(event);
 
+  // A file may hold an event and, after it, its later version (a higher SEQUENCE, the same
+  // UID) in full: only the latest counts. Versions alike in SEQUENCE may be distinct events
+  // of a producer that repeats its UIDs, and all stay.
+  std::set<const WrittenEvent*> superseded;
+  for (const auto& [uid, versions] : mastersByUid) {
+    if (versions.size() < 2) continue;
+    const auto latest = std::max_element(versions.begin(), versions.end(),
+                                         [](const auto* a, const auto* b) { return a->sequence < b->sequence; });
+    for (const WrittenEvent* version : versions) {
+      if (version->sequence < (*latest)->sequence) superseded.insert(version);
+    }
+  }
+
   std::vector<SingleEvent> singleEvents;
   std::vector<Series> series;
   std::size_t count = 0;
   for (WrittenEvent* event : standalone) {
+    if (superseded.contains(event)) continue;
     ++count;
     const std::vector<WrittenEvent*>* itsOverrides = nullptr;
     if (!event->recurrenceId && event->uid) {
@@ -188,14 +203,21 @@ EventLength CalendarBuilder::periodLength(const WrittenRecurrenceDate& date, con
   return capped({0, std::max(exact, seconds(0))});
 }
 
-void CalendarBuilder::exclude(Series& series, bool allDay, const WrittenTime& time) {
-  // A date names a whole day of a timed series; any time names its day in an all-day one.
-  if (time.isDate && !allDay) {
+// In an all-day series a time names the day it is written on, whatever its zone: Apple
+// and Exchange write the RECURRENCE-ID of an all-day occurrence as midnight in their zone,
+// which in a zone west of theirs is still the day before.
+LocalSeconds CalendarBuilder::onSeriesClock(const WrittenTime& time, const Series& series) {
+  if (series.event->isAllDay) return floor<days>(time.local);
+  return onClockOf(place(time), series.start.zone);
+}
+
+void CalendarBuilder::exclude(Series& series, const WrittenTime& time) {
+  // A date names a whole day of a timed series.
+  if (time.isDate && !series.event->isAllDay) {
     series.excludedDays.push_back(floor<days>(time.local));
     return;
   }
-  const LocalSeconds local = onClockOf(place(time), series.start.zone);
-  series.excluded.push_back(allDay ? LocalSeconds(floor<days>(local)) : local);
+  series.excluded.push_back(onSeriesClock(time, series));
 }
 
 std::optional<SeriesRule> CalendarBuilder::seriesRule(const WrittenRule& rule, const Series& series,
@@ -232,7 +254,6 @@ Series CalendarBuilder::makeSeries(WrittenEvent& master, const std::vector<Writt
   series.length = lengthOf(master, series.start);
   series.event = prototypeOf(master);
   const bool allDay = master.start.isDate;
-  const EventTimeZone* zone = series.start.zone;
 
   for (const auto& rule : master.rules) {
     if (auto placed = seriesRule(rule, series, master)) series.rules.push_back(std::move(*placed));
@@ -243,15 +264,15 @@ Series CalendarBuilder::makeSeries(WrittenEvent& master, const std::vector<Writt
       // A date in a timed series takes DTSTART's time of day.
       placed.start = date.start.local + (series.start.local - floor<days>(series.start.local));
     } else {
-      placed.start = onClockOf(place(date.start), zone);
+      placed.start = onSeriesClock(date.start, series);
     }
     if (date.end || date.duration) placed.length = periodLength(date, place(date.start), master);
     series.dates.push_back(placed);
   }
   std::sort(series.dates.begin(), series.dates.end());
-  for (const auto& date : master.exceptionDates) exclude(series, allDay, date);
+  for (const auto& date : master.exceptionDates) exclude(series, date);
   for (const WrittenEvent* event : overrides) {
-    exclude(series, allDay, *event->recurrenceId);
+    exclude(series, *event->recurrenceId);
     if (event->thisAndFuture) series.changes.push_back(changeFrom(*event, series));
   }
   sortUnique(series.excluded);
@@ -285,13 +306,9 @@ Series CalendarBuilder::makeSeries(WrittenEvent& master, const std::vector<Writt
 // occurrence.
 SeriesChange CalendarBuilder::changeFrom(const WrittenEvent& override, const Series& series) {
   SeriesChange change;
-  LocalSeconds from = onClockOf(place(*override.recurrenceId), series.start.zone);
+  const LocalSeconds from = onSeriesClock(*override.recurrenceId, series);
   const ZonedTime start = place(override.start);
-  LocalSeconds movedTo = onClockOf(start, series.start.zone);
-  if (series.event->isAllDay) {
-    from = floor<days>(from);
-    movedTo = floor<days>(movedTo);
-  }
+  const LocalSeconds movedTo = onSeriesClock(override.start, series);
   change.from = from;
   const auto farthest = duration_cast<seconds>(kLongestLength);
   change.shift = std::clamp(movedTo - from, -farthest, farthest);

@@ -41,7 +41,8 @@ class CalendarBuilder {
   LocalSeconds onClockOf(const ZonedTime& time, const EventTimeZone* zone);
   EventLength lengthOf(const WrittenEvent& event, const ZonedTime& start);
   EventLength periodLength(const WrittenRecurrenceDate& date, const ZonedTime& start, const WrittenEvent& event);
-  void exclude(Series& series, bool allDay, const WrittenTime& time);
+  LocalSeconds onSeriesClock(const WrittenTime& time, const Series& series);
+  void exclude(Series& series, const WrittenTime& time);
   std::optional<SeriesRule> seriesRule(const WrittenRule& rule, const Series& series, const WrittenEvent& event);
   // Both take the event's texts over.
   Series makeSeries(WrittenEvent& master, const std::vector<WrittenEvent*>& overrides);

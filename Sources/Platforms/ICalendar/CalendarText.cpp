@@ -35,8 +35,17 @@ constexpr std::array<std::string_view, 4> kPlainTextProperties = {"SUMMARY", "LO
 // The value of a text property whose parameters, if any, are a LANGUAGE: Outlook writes
 // one on every text. Anything else (VALUE, ENCODING, quoted or broken parameters) may read
 // differently, and is left to libical; so is a value of nothing but white space, which
-// libical drops with its property.
-std::optional<std::string_view> plainValue(std::string_view line, std::size_t nameEnd) {
+// libical drops with its property. A title is kept as stored, white space and all, after
+// any parameters (their quotes may hold colons); only an empty one is left to libical.
+std::optional<std::string_view> plainValue(std::string_view name, std::string_view line, std::size_t nameEnd) {
+  if (name == "SUMMARY") {
+    std::size_t colon = nameEnd;
+    for (bool quoted = false; colon < line.size() && (quoted || line[colon] != ':'); ++colon) {
+      if (line[colon] == '"') quoted = !quoted;
+    }
+    if (colon + 1 >= line.size()) return std::nullopt;
+    return line.substr(colon + 1);
+  }
   const auto colon = line.find(':', nameEnd);
   if (line.find_first_not_of(" \t\n\v\f\r", colon + 1) == std::string_view::npos) return std::nullopt;
   if (colon == nameEnd) return line.substr(colon + 1);
@@ -232,7 +241,7 @@ class BlockSplitter {
     TextRoute& route = textRoutes_[static_cast<std::size_t>(found - kPlainTextProperties.begin())];
     if (route == TextRoute::taken) return true;
     if (route == TextRoute::inBlock) return false;
-    const auto value = plainValue(line, nameEnd);
+    const auto value = plainValue(name, line, nameEnd);
     if (!value) {
       route = TextRoute::inBlock;
       return false;

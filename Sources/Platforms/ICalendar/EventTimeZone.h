@@ -10,14 +10,19 @@
 
 namespace CorlaMeetings {
 
+class DefinedTimeZone;
+
 // A wall-clock time as written in a calendar, in some zone.
 using LocalSeconds = std::chrono::local_seconds;
 
-// A time zone of a calendar: converts between wall-clock times in it and instants.
+// A time zone of a calendar: converts between wall-clock times in it and instants. One of
+// ICU's zones, or one a calendar defines (DefinedTimeZone).
 // Immutable once made; const use is safe from several threads (ICU's zones are).
 class EventTimeZone {
  public:
   explicit EventTimeZone(std::unique_ptr<icu::TimeZone> zone);
+  explicit EventTimeZone(std::unique_ptr<DefinedTimeZone> zone);
+  ~EventTimeZone();
 
   static const EventTimeZone& utc();
   // The process's zone as ICU sees it now (from TZ or the system): what floating times and
@@ -35,8 +40,11 @@ class EventTimeZone {
   LocalSeconds localAt(Instant t) const;
 
  private:
-  std::unique_ptr<icu::TimeZone> zone_;
+  Instant definedInstantAt(LocalSeconds local) const;
+
+  std::unique_ptr<icu::TimeZone> zone_;        // null for a defined zone
   const icu::BasicTimeZone* basic_ = nullptr;  // zone_ as a BasicTimeZone, if it is one
+  std::unique_ptr<DefinedTimeZone> defined_;
 };
 
 }  // namespace CorlaMeetings

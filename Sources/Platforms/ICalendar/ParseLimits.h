@@ -23,6 +23,13 @@ inline constexpr std::size_t kMaxTimeZoneBytes = 64u << 10;
 // history as dated observances have a few hundred.
 inline constexpr int kMaxObservances = 1000;
 
+// Onsets (clock changes) a VTIMEZONE read by libical may give up to the last year libical
+// expands to, 2582, and all such zones of one calendar together. libical's zone code
+// takes about 10 microseconds for each; a zone with two yearly rules from 1601, as Outlook
+// writes them, has about 2,000.
+inline constexpr long kMaxZoneOnsets = 10'000;
+inline constexpr long kMaxZoneOnsetsPerCalendar = 40'000;
+
 // COUNT rules are walked once at parse time to find their last occurrence; a walk stops
 // after this many occurrences, and all walks of one calendar share a budget of steps (a
 // step being one period of the rule's frequency, which is what libical's loops cost, about

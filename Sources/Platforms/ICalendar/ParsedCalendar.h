@@ -15,12 +15,15 @@ namespace CorlaMeetings {
 // query expands only the window it asks for. Immutable once made: safe to share across
 // threads, and to query from several at once.
 //
-// What an occurrence holds: title = SUMMARY, location = LOCATION, notes = DESCRIPTION, URL =
-// URL as written, all valid UTF-8; isAllDay for a DATE start, which then runs from local
-// midnight to local midnight; eventIdentifier = the UID for an event that occurs once, and
-// UID + "/" + the occurrence's original start in UTC (20240131T080000Z) for each occurrence
-// of a series, overrides included; none without a UID. Floating times and dates are read
-// in ICU's default zone at query time. Cancelled events are kept.
+// What an occurrence holds: title = SUMMARY as stored (escapes undone, white space kept),
+// location = LOCATION, notes = DESCRIPTION, URL = URL as written, all valid UTF-8; isAllDay
+// for a DATE start, which then runs from local midnight to local midnight (a time of an
+// all-day series names the day it is written on); eventIdentifier = the UID for an event
+// that occurs once, and UID + "/" + the occurrence's original start in UTC
+// (20240131T080000Z) for each occurrence of a series, overrides included; none without a
+// UID. Floating times and dates are read in ICU's default zone at query time. Cancelled
+// events are kept; of an event given again in full with a higher SEQUENCE, only that
+// version.
 class ParsedCalendar {
  public:
   virtual ~ParsedCalendar() = default;

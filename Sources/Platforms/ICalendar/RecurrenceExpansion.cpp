@@ -11,6 +11,7 @@
 #include "ICalendar/IcalTime.h"
 #include "ICalendar/LibicalLock.h"
 #include "ICalendar/ParseLimits.h"
+#include "ICalendar/WeekNumberRule.h"
 
 namespace CorlaMeetings {
 
@@ -48,6 +49,11 @@ void ruleStarts(const SeriesRule& rule, LocalSeconds seriesStart, LocalSeconds l
   std::lock_guard<std::mutex> lock(libicalMutex());
   icalrecurrencetype parsed = icalrecurrencetype_from_string(rule.text.c_str());
   if (parsed.freq == ICAL_NO_RECURRENCE) return;
+  if (const auto byWeekNumber = WeekNumberRule::of(parsed, seriesStart)) {
+    if (parsed.rscale) std::free(parsed.rscale);
+    for (const LocalSeconds found : byWeekNumber->startsIn(low, last, limit)) out.push_back({found, std::nullopt});
+    return;
+  }
   parsed.count = 0;
   parsed.until = toIcalTime(last);
   std::unique_ptr<icalrecur_iterator, decltype(&icalrecur_iterator_free)> iterator(

@@ -14,8 +14,9 @@ namespace CorlaMeetings {
 // moved forward by whole intervals, monthly and yearly ones through
 // icalrecur_iterator_set_start (which misaligns intervals of sub-daily and some weekly
 // rules, hence the two ways). Its search is bounded by an UNTIL at the window's end, and
-// at most ParseLimits::kMaxOccurrencesPerSeries occurrences are taken. Takes
-// libicalMutex() while libical runs.
+// at most ParseLimits::kMaxOccurrencesPerSeries occurrences are taken. Yearly rules by
+// week number are expanded by WeekNumberRule instead. Takes libicalMutex() while libical
+// runs.
 void expandSeries(const Series& series, OccurrenceQuery& query);
 
 }  // namespace CorlaMeetings

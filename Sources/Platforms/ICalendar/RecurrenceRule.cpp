@@ -6,6 +6,7 @@
 #include "ICalendar/IcalTime.h"
 #include "ICalendar/ParseLimits.h"
 #include "ICalendar/RuleFeasibility.h"
+#include "ICalendar/WeekNumberRule.h"
 
 namespace CorlaMeetings {
 
@@ -175,6 +176,10 @@ std::optional<LocalSeconds> lastCountedStart(const WrittenRule& rule, LocalSecon
   cut = false;
   icalrecurrencetype parsed = icalrecurrencetype_from_string(rule.text.c_str());
   if (parsed.freq == ICAL_NO_RECURRENCE) return std::nullopt;
+  if (const auto byWeekNumber = WeekNumberRule::of(parsed, start)) {
+    if (parsed.rscale) std::free(parsed.rscale);
+    return byWeekNumber->countedStart(rule.count, stepBudget, cut);
+  }
   parsed.count = 0;
   // Bounds libical's own search between two occurrences, which COUNT does not.
   parsed.until = toIcalTime(start + years(200));

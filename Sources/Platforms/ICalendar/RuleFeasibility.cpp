@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "ICalendar/RuleParts.h"
+
 namespace CorlaMeetings {
 
 namespace {
@@ -14,14 +16,6 @@ using namespace std::chrono;
 constexpr int kFirstYear = 2001;
 constexpr int kYears = 28;
 
-// The values of one BY part, up to libical's end marker.
-template <std::size_t N>
-std::vector<int> values(const short (&part)[N]) {
-  std::vector<int> result;
-  for (std::size_t i = 0; i < N && part[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) result.push_back(part[i]);
-  return result;
-}
-
 struct WeekdayEntry {
   int position;  // 0: every such weekday; n: the nth; -n: the nth from the end
   weekday day;
@@ -29,7 +23,7 @@ struct WeekdayEntry {
 
 std::vector<WeekdayEntry> weekdayEntries(const icalrecurrencetype& rule) {
   std::vector<WeekdayEntry> entries;
-  for (int value : values(rule.by_day)) {
+  for (int value : ruleValues(rule.by_day)) {
     // libical's encoding: weekday (1 is Sunday) plus eight times the position, signed.
     const int magnitude = std::abs(value);
     const int day = magnitude % 8;
@@ -85,10 +79,10 @@ int lengthOf(year y, month m) {
 }
 
 bool monthlyCanOccur(const icalrecurrencetype& rule, day startDay) {
-  const auto months = values(rule.by_month);
-  const auto monthDays = values(rule.by_month_day);
+  const auto months = ruleValues(rule.by_month);
+  const auto monthDays = ruleValues(rule.by_month_day);
   const auto weekdays = weekdayEntries(rule);
-  const auto positions = values(rule.by_set_pos);
+  const auto positions = ruleValues(rule.by_set_pos);
   for (int y = kFirstYear; y < kFirstYear + kYears; ++y) {
     for (unsigned m = 1; m <= 12; ++m) {
       // BYMONTH only filters the months of a MONTHLY rule.
@@ -107,12 +101,12 @@ bool monthlyCanOccur(const icalrecurrencetype& rule, day startDay) {
 }
 
 bool yearlyCanOccur(const icalrecurrencetype& rule, month startMonth, day startDay) {
-  const auto months = values(rule.by_month);
-  const auto monthDays = values(rule.by_month_day);
-  const auto yearDays = values(rule.by_year_day);
-  const auto weekNumbers = values(rule.by_week_no);
+  const auto months = ruleValues(rule.by_month);
+  const auto monthDays = ruleValues(rule.by_month_day);
+  const auto yearDays = ruleValues(rule.by_year_day);
+  const auto weekNumbers = ruleValues(rule.by_week_no);
   const auto weekdays = weekdayEntries(rule);
-  const auto positions = values(rule.by_set_pos);
+  const auto positions = ruleValues(rule.by_set_pos);
   if (!yearDays.empty() && (!weekNumbers.empty() || !months.empty() || !monthDays.empty())) return false;
   if (!weekNumbers.empty()) {
     // Every week number up to 52 exists every year; libical refuses the mixes below.

@@ -18,4 +18,10 @@ namespace CorlaMeetings {
 std::shared_ptr<const EventTimeZone> sharedZone(
     std::string_view name, const std::function<std::unique_ptr<icu::TimeZone>(std::string_view name)>& make);
 
+// The same for a zone a calendar defines, by the whole text of its VTIMEZONE: a folder of
+// one-event files repeats its producer's custom zones in every file, and reading one takes
+// libical milliseconds. Definitions are kept up to a few MB of text in all.
+std::shared_ptr<const EventTimeZone> sharedDefinedZone(
+    const std::string& definition, const std::function<std::shared_ptr<const EventTimeZone>()>& make);
+
 }  // namespace CorlaMeetings

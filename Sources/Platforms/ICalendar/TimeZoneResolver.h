@@ -14,10 +14,11 @@ namespace CorlaMeetings {
 // Outlook and Exchange write ("W. Europe Standard Time"), and IANA names behind the path
 // prefixes some producers put in front ("/mozilla.org/20050126_1/Europe/Berlin"). Only a
 // name ICU does not know is looked up among the calendar's own VTIMEZONEs, and such a
-// definition is used only if it looks like a real zone: yearly rules, a bounded number of
-// observances, offsets within a day. Without one, a Windows display name ("(UTC-05:00)
-// Eastern Time (US & Canada)") is read for the zone it means. One per parse; not
-// thread-safe.
+// definition is read as written (DefinedTimeZone) if it looks like a real zone
+// (checkZoneDefinition) and the calendar's definitions together stay within
+// ParseLimits::kMaxZoneOnsetsPerCalendar onsets. Without one, a Windows display name
+// ("(UTC-05:00) Eastern Time (US & Canada)") is read for the zone it means. One per parse;
+// not thread-safe.
 class TimeZoneResolver {
  public:
   explicit TimeZoneResolver(const std::vector<CalendarBlock>& timeZones);
@@ -35,11 +36,12 @@ class TimeZoneResolver {
   const std::vector<std::string>& problems() const { return problems_; }
 
  private:
-  std::unique_ptr<icu::TimeZone> fromDefinition(const std::string& name);
+  std::shared_ptr<const EventTimeZone> fromDefinition(const std::string& name);
 
   std::map<std::string, std::string> definitions_;                        // VTIMEZONE texts by TZID
   std::map<std::string, std::shared_ptr<const EventTimeZone>> resolved_;  // null: unknown
   std::vector<std::string> problems_;
+  long onsetBudget_;  // what the definitions read so far left of the calendar's onsets
 };
 
 }  // namespace CorlaMeetings

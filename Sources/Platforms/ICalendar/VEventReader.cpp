@@ -27,7 +27,7 @@ std::optional<WrittenTime> writtenTime(const icaltimetype& time, const std::stri
   written.local = *local;
   written.isDate = time.is_date != 0;
   written.isUtc = !written.isDate && icaltime_is_utc(time) != 0;
-  if (!written.isUtc) written.tzid = tzid;
+  written.tzid = tzid;
   return written;
 }
 
@@ -180,15 +180,16 @@ void noteParseErrors(icalcomponent* component, std::vector<std::string>& notes) 
 }
 
 // The plain texts the splitter took out of the block, read as libical's parser would have
-// read them there: white space around the value trimmed, then libical's own value reader.
+// read them there (white space around the value trimmed, then libical's own value reader),
+// except the title, which stays as stored: a title of spaces is not an untitled meeting.
 void readPlainTexts(const CalendarBlock& block, WrittenEvent& event) {
   constexpr const char* kSpace = " \t\n\v\f\r";
   for (const auto& [name, written] : block.plainTexts) {
     const bool isUrl = name == "URL";
-    // Never all white space: such values stay in the block.
+    // Never all white space but in a title: such values stay in the block.
     const auto first = written.find_first_not_of(kSpace);
     const auto last = written.find_last_not_of(kSpace);
-    const bool padded = first != 0 || last + 1 != written.size();
+    const bool padded = name != "SUMMARY" && (first != 0 || last + 1 != written.size());
     const std::string trimmed = padded ? written.substr(first, last - first + 1) : std::string();
     const char* text = padded ? trimmed.c_str() : written.c_str();
     std::unique_ptr<icalvalue, decltype(&icalvalue_free)> value(
@@ -200,6 +201,27 @@ void readPlainTexts(const CalendarBlock& block, WrittenEvent& event) {
                                         : isUrl              ? event.url
                                                              : event.description;
     field = std::string(read);
+  }
+}
+
+// A time written without a zone beside a zoned DTSTART is on DTSTART's clock: that is what
+// its writer meant (Thunderbird writes DTEND so), while the user's zone would put the end of
+// a New York meeting before its start in Berlin. Beside a floating DTSTART it stays floating.
+// A DTSTART that names a zone and ends in Z as well lends the zone it names.
+void readOnStartClock(WrittenEvent& event) {
+  const WrittenTime& start = event.start;
+  if (start.isDate || (!start.isUtc && start.tzid.empty())) return;
+  auto onStartClock = [&](WrittenTime& time) {
+    if (time.isDate || time.isUtc || !time.tzid.empty()) return;
+    time.tzid = start.tzid;
+    time.isUtc = start.tzid.empty();
+  };
+  if (event.end) onStartClock(*event.end);
+  if (event.recurrenceId) onStartClock(*event.recurrenceId);
+  for (WrittenTime& time : event.exceptionDates) onStartClock(time);
+  for (WrittenRecurrenceDate& date : event.recurrenceDates) {
+    onStartClock(date.start);
+    if (date.end) onStartClock(*date.end);
   }
 }
 
@@ -231,6 +253,7 @@ EventReading readVEvent(const CalendarBlock& block) {
   if (!hasStart) {
     reading.event = std::string("no valid DTSTART");
   } else {
+    readOnStartClock(event);
     reading.event = std::move(event);
   }
   return reading;

@@ -16,9 +16,10 @@ struct EventReading {
 
 // Reads one VEVENT block with libical's parser, taking libicalMutex() for it, and copies out
 // what the adapter needs; the parse tree is freed before returning. Times are read as
-// written: the TZID parameter is kept as text and never resolved through libical, whose
-// zone handling is slow and not thread-safe. An event needs a valid DTSTART; a broken
-// RRULE, RDATE or EXDATE is dropped on its own with a note.
+// written: the TZID parameter is kept as text, to be resolved later by TimeZoneResolver. A
+// DATE-TIME written without a zone beside a zoned DTSTART (DTEND, RECURRENCE-ID, EXDATE,
+// RDATE) takes DTSTART's zone. An event needs a valid DTSTART; a broken RRULE, RDATE or
+// EXDATE is dropped on its own with a note.
 EventReading readVEvent(const CalendarBlock& block);
 
 }  // namespace CorlaMeetings

@@ -10,8 +10,8 @@ namespace CorlaMeetings {
 struct WrittenTime {
   LocalSeconds local{};  // a DATE at its midnight
   bool isDate = false;
-  bool isUtc = false;  // ends in "Z"
-  std::string tzid;    // empty when none is given
+  bool isUtc = false;  // ends in "Z": UTC, whatever TZID says
+  std::string tzid;    // the TZID parameter; empty when none is given
 };
 
 }  // namespace CorlaMeetings

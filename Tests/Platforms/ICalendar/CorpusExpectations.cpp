@@ -99,7 +99,10 @@ void read(const std::filesystem::path& path, CorpusExpectations& all) {
         fail("unreadable occurrence");
         continue;
       }
-      block.windows.back().seen.push_back({fields[2], *start, *end, allDay});
+      // A title with white space around it is written in double quotes.
+      const std::string& title = fields[2];
+      const bool quoted = title.size() >= 2 && title.front() == '"' && title.back() == '"';
+      block.windows.back().seen.push_back({quoted ? title.substr(1, title.size() - 2) : title, *start, *end, allDay});
     }
   }
 }

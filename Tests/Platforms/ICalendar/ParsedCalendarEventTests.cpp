@@ -25,6 +25,20 @@ TEST(ParsedCalendarEvents, PropertiesBecomeTheEventsTexts) {
   }
 }
 
+// An event whose later version (a higher SEQUENCE) follows it in full in the same file is
+// that version only; events alike in SEQUENCE may be distinct ones sharing a UID.
+TEST(ParsedCalendarEvents, OnlyTheLatestVersionOfAnEventCounts) {
+  auto version = [](const char* title, int sequence, const char* start) {
+    return event(std::string("UID:same\nSUMMARY:") + title + "\nSEQUENCE:" + std::to_string(sequence) +
+                 "\nDTSTART:" + start + "\nRRULE:FREQ=DAILY;COUNT=2");
+  };
+  const auto edited = parsed(calendarWith(version("v2", 2, "20240115T090000Z") + version("v1", 1, "20240115T080000Z")));
+  EXPECT_THAT(titlesIn(*edited, utcTime(2024, 1, 15), utcTime(2024, 1, 16)), ElementsAre("v2"));
+  EXPECT_EQ(edited->eventCount(), 1u);
+  const auto alike = parsed(calendarWith(version("a", 0, "20240115T090000Z") + version("b", 0, "20240115T080000Z")));
+  EXPECT_THAT(titlesIn(*alike, utcTime(2024, 1, 15), utcTime(2024, 1, 16)), ElementsAre("b", "a"));
+}
+
 TEST(ParsedCalendarEvents, LengthComesFromDtendDurationOrTheDefault) {
   struct Case {
     const char* properties;

@@ -19,6 +19,12 @@ TEST(ParsedCalendarRecurrence, RulesDatesAndExceptionsGiveTheirStarts) {
     for (int day : marchDays) starts.push_back(berlin(2024, 3, day, 9));
     return starts;
   };
+  auto at10 = [](std::vector<int> dates) {  // 20240131: 10:00 UTC on that day
+    std::vector<Instant> starts;
+    for (int date : dates) starts.push_back(utcTime(date / 10000, date / 100 % 100, date % 100, 10));
+    return starts;
+  };
+  const std::string everyDayOfWeek1 = "RRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO,TU,WE,TH,FR,SA,SU";
   const std::string berlin9 = "DTSTART;TZID=Europe/Berlin:20240304T090000\n";
   const std::string mondaysUntil = berlin9 + "RRULE:FREQ=WEEKLY;UNTIL=";
   const Case cases[] = {
@@ -58,6 +64,19 @@ TEST(ParsedCalendarRecurrence, RulesDatesAndExceptionsGiveTheirStarts) {
       {mondaysUntil + "20240318", berlin(2024, 3, 1), berlin(2024, 5, 1), at9({4, 11, 18})},
       {mondaysUntil + "20240318T090000", berlin(2024, 3, 1), berlin(2024, 5, 1), at9({4, 11, 18})},
       {mondaysUntil + "20240317", berlin(2024, 3, 1), berlin(2024, 5, 1), at9({4, 11})},
+      // Yearly by week number. Week 1 of 2002 runs from Monday 31 December 2001, that of
+      // 2003 from Monday 30 December 2002: a year's days include those of the next year's
+      // week 1 that fall in its December. WKST moves where weeks begin.
+      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2001, 12, 1), utcTime(2002, 2, 1), at10({20020101, 20020102, 20020103, 20020104, 20020105, 20020106})},
+      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2002, 12, 25), utcTime(2003, 1, 10), at10({20021230, 20021231, 20030101, 20030102, 20030103, 20030104, 20030105})},
+      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO", utcTime(2002, 12, 1), utcTime(2005, 2, 1), at10({20021230, 20031229, 20050103})},
+      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU;WKST=SU", utcTime(2023, 12, 1), utcTime(2024, 2, 1), at10({20231231})},
+      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU", utcTime(2023, 12, 1), utcTime(2024, 2, 1), at10({20240107})},
+      // A week that runs into the next year; the last week of a year of 53 and of one of 52.
+      {"DTSTART:20100104T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=52;BYDAY=SA,SU", utcTime(2010, 12, 20), utcTime(2011, 1, 10), at10({20110101, 20110102})},
+      {"DTSTART:20040105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=-1;BYDAY=FR", utcTime(2004, 12, 1), utcTime(2006, 1, 10), at10({20041231, 20051230})},
+      // COUNT counts the rule's days, as libical does: DTSTART, a Monday of week 23, is not one.
+      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO;COUNT=2", utcTime(2002, 6, 1), utcTime(2006, 1, 1), at10({20020603, 20021230, 20031229})},
       // As Lotus Notes sends a meeting: the override for all future occurrences, carrying
       // them, and no series.
       {"RECURRENCE-ID;RANGE=THISANDFUTURE:20240304T080000Z\nDTSTART:20240304T080000Z\nDTEND:20240304T090000Z\n"

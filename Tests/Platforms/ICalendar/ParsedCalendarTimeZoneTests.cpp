@@ -70,6 +70,50 @@ TEST(ParsedCalendarTimeZones, FloatingTimesAndDatesFollowTheZoneAtQueryTimeUtcDo
                           utcTime(2024, 1, 16, 12)));
 }
 
+// A time written without a zone beside a zoned DTSTART is on DTSTART's clock, as
+// Thunderbird means its DTEND; beside a floating DTSTART it stays floating (Berlin here).
+TEST(ParsedCalendarTimeZones, TimesWithoutAZoneAreOnDtstartsClock) {
+  const std::string newYork9 = "DTSTART;TZID=America/New_York:20240304T090000\nDURATION:PT1H\n";
+  const std::pair<std::string, std::vector<Seen>> cases[] = {
+      {"DTSTART;TZID=America/New_York:19970904T090000\nDTEND:19970904T100000",
+       {{"M", utcTime(1997, 9, 4, 13), utcTime(1997, 9, 4, 14)}}},
+      {"DTSTART:19970904T090000Z\nDTEND:19970904T100000", {{"M", utcTime(1997, 9, 4, 9), utcTime(1997, 9, 4, 10)}}},
+      {"DTSTART:19970904T090000\nDTEND:19970904T100000", {{"M", berlin(1997, 9, 4, 9), berlin(1997, 9, 4, 10)}}},
+      // New York's clocks change on 10 March 2024.
+      {newYork9 + "RRULE:FREQ=DAILY;COUNT=3\nEXDATE:20240305T090000\nRDATE:20240310T090000",
+       {{"M", utcTime(2024, 3, 4, 14), utcTime(2024, 3, 4, 15)},
+        {"M", utcTime(2024, 3, 6, 14), utcTime(2024, 3, 6, 15)},
+        {"M", utcTime(2024, 3, 10, 13), utcTime(2024, 3, 10, 14)}}},
+  };
+  for (const auto& [properties, seen] : cases) {
+    SCOPED_TRACE(properties);
+    EXPECT_EQ(seenIn(calendarWith(event("UID:m\nSUMMARY:M\n" + properties)), utcTime(1997, 9, 1), utcTime(2024, 3, 12)),
+              seen);
+  }
+  const auto moved = calendarWith(event("UID:s\nSUMMARY:Series\n" + newYork9 + "RRULE:FREQ=DAILY;COUNT=2") +
+                                  event("UID:s\nSUMMARY:Moved\nRECURRENCE-ID:20240305T090000\n"
+                                        "DTSTART;TZID=America/New_York:20240305T110000\nDURATION:PT1H"));
+  EXPECT_THAT(titlesIn(moved, utcTime(2024, 3, 4), utcTime(2024, 3, 6)), ElementsAre("Series", "Moved"));
+}
+
+// Apple and Exchange write the RECURRENCE-ID of an all-day occurrence as midnight in their
+// zone: it names that day, wherever the user is.
+TEST(ParsedCalendarTimeZones, AllDayOccurrenceIsNamedByTheDayItsRecurrenceIdIsWrittenOn) {
+  for (const char* userZone : {"Europe/Berlin", "America/New_York", "Asia/Tokyo"}) {
+    SCOPED_TRACE(userZone);
+    ScopedDefaultZone user(userZone);
+    for (const char* writtenIn : {"Asia/Hong_Kong", "Europe/London"}) {
+      const auto calendar = parsed(calendarWith(
+          event("UID:h\nSUMMARY:Holiday\nDTSTART;VALUE=DATE:20020610\nRRULE:FREQ=YEARLY") +
+          event(std::string("UID:h\nSUMMARY:Moved\nRECURRENCE-ID;TZID=") + writtenIn +
+                ":20030610T000000\nDTSTART;VALUE=DATE:20030609")));
+      EXPECT_THAT(seenIn(*calendar, localTime(2003, 6, 8), localTime(2003, 6, 12)),
+                  ElementsAre(Seen{"Moved", localTime(2003, 6, 9), localTime(2003, 6, 10), true}))
+          << writtenIn;
+    }
+  }
+}
+
 TEST(ParsedCalendarTimeZones, WallClockTimeAtAClockChangeIsReadOnce) {
   // 02:30 does not exist in Berlin on 31 March 2024: read with the offset before the
   // change, 03:30 summer time. On 27 October it comes twice: the first, in summer time.
