@@ -1,6 +1,5 @@
 #include "ICalendar/SourceReader.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,8 +11,9 @@
 #include <climits>
 #include <cstdlib>
 #include <system_error>
-#include <thread>
 #include <utility>
+
+#include "ICalendar/FolderEntries.h"
 
 namespace CorlaMeetings {
 
@@ -39,57 +39,6 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
   if (problem == reported) return;
   reported = problem;
   out.push_back(std::move(problem));
-}
-
-// Runs `work(i)` for each i below `count`, shared among up to four threads (this one
-// included) when there are `worthAThread` items or more for each. A folder read for the
-// first time has thousands of files to parse, and a start-up thousands to look at; a few
-// changed files stay on this thread.
-void forEachInParallel(std::size_t count, std::size_t worthAThread, const std::function<void(std::size_t)>& work) {
-  const std::size_t threads =
-      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, count / worthAThread + 1});
-  std::atomic<std::size_t> next{0};
-  auto run = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < count;) work(i);
-  };
-  std::vector<std::thread> helpers;
-  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run);
-  run();
-  for (auto& helper : helpers) helper.join();
-}
-
-std::vector<std::string> entryNames(int directory) {
-  std::vector<std::string> names;
-  int handle = ::dup(directory);
-  if (handle < 0) return names;
-  DIR* listing = ::fdopendir(handle);
-  if (listing == nullptr) {
-    ::close(handle);
-    return names;
-  }
-  while (const dirent* entry = ::readdir(listing)) {
-    if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);  // hidden: temporary files
-  }
-  ::closedir(listing);
-  std::sort(names.begin(), names.end());  // the same order on every read
-  return names;
-}
-
-struct EntryStatus {
-  mode_t mode = 0;  // 0: gone meanwhile
-  FileSignature signature;
-};
-
-// The status of each entry, not following symlinks.
-std::vector<EntryStatus> entryStatus(int directory, const std::vector<std::string>& names) {
-  std::vector<EntryStatus> status(names.size());
-  forEachInParallel(names.size(), 2048, [&](std::size_t i) {
-    struct stat entry;
-    if (::fstatat(directory, names[i].c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
-      status[i] = {entry.st_mode, signatureOf(entry)};
-    }
-  });
-  return status;
 }
 
 }  // namespace
