@@ -1,6 +1,7 @@
 #include "ICalendar/CalendarLayout.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace CorlaMeetings {
 
@@ -33,12 +34,18 @@ void LayoutRecorder::made(const WrittenEvent& from, const TimeReach& reach) {
 CalendarLayout LayoutRecorder::take() {
   CalendarLayout layout{reach_, {}};
   layout.ranges.reserve(events_.size() + zones_.size());
+  // Events and zones each come in the order of the text: merged, not sorted.
+  auto zone = zones_.begin();
+  auto addZonesBefore = [&](std::uint64_t begin) {
+    for (; zone != zones_.end() && zone->begin < begin; ++zone) {
+      layout.ranges.push_back({zone->begin, zone->end, TimeReach::endless()});
+    }
+  };
   for (const Block& block : events_) {
+    addZonesBefore(block.begin);
     layout.ranges.push_back({block.begin, block.end, reaches_[static_cast<std::size_t>(block.group)]});
   }
-  for (const Block& block : zones_) layout.ranges.push_back({block.begin, block.end, TimeReach::endless()});
-  std::sort(layout.ranges.begin(), layout.ranges.end(),
-            [](const TextRange& a, const TextRange& b) { return a.begin < b.begin; });
+  addZonesBefore(std::numeric_limits<std::uint64_t>::max());
   events_.clear();
   zones_.clear();
   reaches_.clear();

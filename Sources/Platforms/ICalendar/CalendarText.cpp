@@ -80,12 +80,12 @@ std::string atLine(int line) {
   return "line " + std::to_string(line);
 }
 
-class BlockSplitter {
+class BlockSplitter : public UnfoldedLines::Sink {
  public:
   BlockSplitter(CalendarBlocks& out, CalendarTextSplitter::EventSink onEvent)
       : out_(out), onEvent_(std::move(onEvent)) {}
 
-  void line(const UnfoldedLine& unfolded) {
+  void line(const UnfoldedLine& unfolded) override {
     const std::string_view text = unfolded.text;
     const int number = unfolded.number;
     lineStart_ = unfolded.begin;
@@ -276,8 +276,7 @@ class BlockSplitter {
 }  // namespace
 
 struct CalendarTextSplitter::State {
-  explicit State(EventSink onEvent)
-      : splitter(out, std::move(onEvent)), lines([this](const UnfoldedLine& line) { splitter.line(line); }) {}
+  explicit State(EventSink onEvent) : splitter(out, std::move(onEvent)), lines(splitter) {}
 
   CalendarBlocks out;
   BlockSplitter splitter;

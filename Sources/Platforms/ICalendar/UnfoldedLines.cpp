@@ -44,7 +44,7 @@ void UnfoldedLines::feed(std::string_view piece) {
 bool UnfoldedLines::finish() {
   if (!started_ && start_ != kByteOrderMark) lines(start_);
   if (!partial_.empty()) physicalLine(partial_, partialStart_);
-  if (open_) sink_({logical_, logicalNumber_, cut_, logicalStart_, offset_});
+  if (open_) sink_.line({logical_, logicalNumber_, cut_, logicalStart_, offset_});
   open_ = false;
   return tooLong_;
 }
@@ -95,7 +95,7 @@ void UnfoldedLines::physicalLine(std::string_view physical, std::size_t start) {
     logical_.append(physical.substr(1, room));
     return;
   }
-  if (open_) sink_({logical_, logicalNumber_, cut_, logicalStart_, start});
+  if (open_) sink_.line({logical_, logicalNumber_, cut_, logicalStart_, start});
   open_ = !physical.empty();
   cut_ = physical.size() > ParseLimits::kMaxLineBytes;
   logical_.assign(physical.substr(0, ParseLimits::kMaxLineBytes));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,9 +22,15 @@ struct UnfoldedLine {
 // as the text in one piece.
 class UnfoldedLines {
  public:
-  using Sink = std::function<void(const UnfoldedLine& line)>;
+  // Where the lines go, one call each (a plain virtual call: there are a million of them in
+  // a large calendar).
+  class Sink {
+   public:
+    virtual ~Sink() = default;
+    virtual void line(const UnfoldedLine& line) = 0;
+  };
 
-  explicit UnfoldedLines(Sink sink) : sink_(std::move(sink)) {}
+  explicit UnfoldedLines(Sink& sink) : sink_(sink) {}
 
   void feed(std::string_view piece);
   // The end of the text: its last line goes out. Whether text past the limit was left unread.
@@ -35,7 +40,7 @@ class UnfoldedLines {
   void lines(std::string_view text);
   void physicalLine(std::string_view physical, std::size_t start);
 
-  Sink sink_;
+  Sink& sink_;
   std::size_t fed_ = 0;
   bool tooLong_ = false;
   std::string start_;  // the first bytes, until it is clear whether they are a BOM
