@@ -87,9 +87,9 @@ SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
 std::string SourceReader::saveIndex() {
   if (!indexChanged_ && indexedCount() == savedEntries_) return "";
   IndexedFiles entries;
-  if (file_.indexed) entries.emplace_back("", *file_.indexed);
+  if (file_.indexed) entries.emplace_back("", &*file_.indexed);
   for (const auto& [key, state] : files_) {
-    if (state.indexed) entries.emplace_back(key, *state.indexed);
+    if (state.indexed) entries.emplace_back(key, &*state.indexed);
   }
   indexChanged_ = false;
   savedEntries_ = entries.size();  // a failed save is not tried again until something changes

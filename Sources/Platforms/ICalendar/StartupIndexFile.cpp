@@ -147,7 +147,8 @@ std::string serialized(const StartupIndexIdentity& identity, const IndexedFiles&
   payload.text(identity.source);
   payload.text(identity.zone);
   payload.number(static_cast<std::uint32_t>(files.size()));
-  for (const auto& [key, file] : files) {
+  for (const auto& [key, indexed] : files) {
+    const IndexedFile& file = *indexed;
     payload.text(key);
     payload.number(static_cast<std::uint64_t>(file.signature.device));
     payload.number(static_cast<std::uint64_t>(file.signature.inode));

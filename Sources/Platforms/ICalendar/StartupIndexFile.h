@@ -21,8 +21,9 @@ struct IndexedFile {
   bool operator==(const IndexedFile&) const = default;
 };
 
-// By the file's path inside its folder source ("" for a file source), sorted by that path.
-using IndexedFiles = std::vector<std::pair<std::string, IndexedFile>>;
+// By the file's path inside its folder source ("" for a file source), sorted by that path;
+// pointing into what the caller keeps.
+using IndexedFiles = std::vector<std::pair<std::string_view, const IndexedFile*>>;
 
 // Whose index a file is. An index of another build of the program (which may read
 // calendars differently), of another source, or made in another zone or with other zone

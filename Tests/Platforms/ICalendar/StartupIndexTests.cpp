@@ -103,7 +103,7 @@ TEST_F(StartupIndexTest, IndexIsBelievedOnlyWhenItIsThisCalendarsAndWhole) {
     struct stat status;
     ASSERT_EQ(::stat((source + "/standup.ics").c_str(), &status), 0);
     const IndexedFile lie{signatureOf(status), TimeReach::between(utcTime(1990, 1, 1), utcTime(1990, 1, 2)), {}};
-    strange.write(indexPath(source), identity(source), {{"standup.ics", lie}});
+    strange.write(indexPath(source), identity(source), {{"standup.ics", &lie}});
 
     StartupIndexOptions options = this->options();
     options.settle = strange.settle;
@@ -204,7 +204,15 @@ TEST_F(StartupIndexTest, SeriesReachingTheDayFromYearsAgoAreRead) {
   }
 }
 
-bool sameFiles(const LoadedStartupIndex& loaded, const IndexedFiles& files) {
+using StoredFiles = std::vector<std::pair<std::string, IndexedFile>>;
+
+IndexedFiles viewOf(const StoredFiles& files) {
+  IndexedFiles view;
+  for (const auto& [key, file] : files) view.emplace_back(key, &file);
+  return view;
+}
+
+bool sameFiles(const LoadedStartupIndex& loaded, const StoredFiles& files) {
   return std::equal(loaded.files.begin(), loaded.files.end(), files.begin(), files.end(),
                     [](const auto& a, const auto& b) { return a.first == b.first && a.second == b.second; });
 }
@@ -213,26 +221,28 @@ TEST_F(StartupIndexTest, TwoProcessesSavingAtOnceLeaveOneWholeIndex) {
   const std::string path = indexPath("/calendars");
   const StartupIndexIdentity id = identity("/calendars");
   auto filesOf = [](int writer) {
-    IndexedFiles files;
+    StoredFiles files;
     for (int i = 0; i < 200; ++i) {
       files.push_back({"file-" + std::to_string(1000 + i), {{1, static_cast<ino_t>(i), writer, 0, 0}, {}, {}}});
     }
     return files;
   };
-  ASSERT_EQ(saveStartupIndex(path, id, filesOf(1)), "");
+  const StoredFiles one = filesOf(1);
+  const StoredFiles two = filesOf(2);
+  ASSERT_EQ(saveStartupIndex(path, id, viewOf(one)), "");
   std::atomic<bool> done{false};
   std::atomic<int> unreadable{0};
   std::thread reader([&] {
     while (!done) {
       const auto loaded = loadStartupIndex(path, id);
-      if (!loaded || (!sameFiles(*loaded, filesOf(1)) && !sameFiles(*loaded, filesOf(2)))) ++unreadable;
+      if (!loaded || (!sameFiles(*loaded, one) && !sameFiles(*loaded, two))) ++unreadable;
     }
   });
   std::thread writers[] = {std::thread([&] {
-                             for (int i = 0; i < 100; ++i) EXPECT_EQ(saveStartupIndex(path, id, filesOf(1)), "");
+                             for (int i = 0; i < 100; ++i) EXPECT_EQ(saveStartupIndex(path, id, viewOf(one)), "");
                            }),
                            std::thread([&] {
-                             for (int i = 0; i < 100; ++i) EXPECT_EQ(saveStartupIndex(path, id, filesOf(2)), "");
+                             for (int i = 0; i < 100; ++i) EXPECT_EQ(saveStartupIndex(path, id, viewOf(two)), "");
                            })};
   for (auto& writer : writers) writer.join();
   done = true;
