@@ -35,9 +35,18 @@ bool observancesReadWhole(icalcomponent* zone) {
   return observances > 0;
 }
 
-// The range of years libical is asked about; the offset at an edge holds beyond it.
-constexpr sys_seconds kFirst = sys_days(year(1) / January / 1);
-constexpr sys_seconds kLast = sys_days(year(9999) / December / 31);
+// libical expands a zone's changes up to five years past the year asked, but never past
+// 2582; asked about a later year, it expands them all again on every call. Calendars repeat
+// every 400 years (146,097 days, whole weeks), and so do yearly rules: a later instant is
+// asked about as many 400 years earlier as it takes.
+constexpr sys_seconds kLastAsked = sys_days(year(2577) / December / 31);
+constexpr sys_seconds kFirstAsked = sys_days(year(1) / January / 1);
+constexpr days kGregorianCycle{146097};
+
+sys_seconds withinExpansion(sys_seconds at) {
+  if (at > kLastAsked) at -= kGregorianCycle * ((floor<days>(at) - floor<days>(kLastAsked)) / kGregorianCycle + 1);
+  return std::max(at, kFirstAsked);
+}
 
 }  // namespace
 
@@ -71,8 +80,7 @@ DefinedTimeZone::~DefinedTimeZone() {
 }
 
 seconds DefinedTimeZone::offsetAt(Instant t) const {
-  const sys_seconds at = std::clamp(floor<seconds>(t), kFirst, kLast);
-  icaltimetype time = toIcalTime(LocalSeconds(at.time_since_epoch()));
+  icaltimetype time = toIcalTime(LocalSeconds(withinExpansion(floor<seconds>(t)).time_since_epoch()));
   std::lock_guard<std::mutex> lock(libicalMutex());
   int isDaylight = 0;
   const int offset = icaltimezone_get_utc_offset_of_utc_time(zone_, &time, &isDaylight);

@@ -28,7 +28,8 @@ class DefinedTimeZone {
   DefinedTimeZone(const DefinedTimeZone&) = delete;
   DefinedTimeZone& operator=(const DefinedTimeZone&) = delete;
 
-  // The offset from UTC in force at `t`.
+  // The offset from UTC in force at `t`. After 2577 the rules are read 400 years earlier
+  // (the calendar repeats), as libical expands no further.
   std::chrono::seconds offsetAt(Instant t) const;
 
  private:

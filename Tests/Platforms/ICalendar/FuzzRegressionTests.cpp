@@ -33,5 +33,24 @@ TEST(ParsedCalendarFuzzRegression, ZoneDefinitionsAreReadWholeOrNotAtAll) {
               ElementsAre(Seen{"Meeting", utcTime(2024, 3, 5, 6), utcTime(2024, 3, 5, 7)}));
 }
 
+TEST(ParsedCalendarFuzzRegression, DefinedZoneKeepsItsRulesPastLibicalsLastYear) {
+  // The Monday of week 20, lasting a century (the longest kept), asked about in the year
+  // 9999: libical, which expands a zone no further than 2582, expanded it all again for
+  // every time read past that, a hundred occurrences at a time. Summer time still starts
+  // in April there.
+  const auto calendar = parsed(calendarWith(
+      "BEGIN:VTIMEZONE\nTZID:US-Eastern\nBEGIN:STANDARD\nDTSTART:19671029T020000\n"
+      "RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=10\nTZOFFSETFROM:-0400\nTZOFFSETTO:-0500\nEND:STANDARD\n"
+      "BEGIN:DAYLIGHT\nDTSTART:19870405T020000\nRRULE:FREQ=YEARLY;BYDAY=1SU;BYMONTH=4\nTZOFFSETFROM:-0500\n"
+      "TZOFFSETTO:-0400\nEND:DAYLIGHT\nEND:VTIMEZONE\n" +
+      event("UID:w\nSUMMARY:Week 20\nDTSTART;TZID=US-Eastern:19970512T090000\n"
+            "RRULE:FREQ=YEARLY;BYWEEKNO=20;BYDAY=MO\nDTEND:39941024T100000")));
+  for (const auto& [year, day] : {std::pair{2800, 15}, std::pair{9999, 17}}) {
+    const auto starts = startsIn(*calendar, utcTime(year, 5, 1), utcTime(year, 6, 1));
+    ASSERT_FALSE(starts.empty());
+    EXPECT_EQ(starts.back(), utcTime(year, 5, day, 13)) << year;
+  }
+}
+
 }  // namespace
 }  // namespace CorlaMeetings::Testing
