@@ -40,14 +40,21 @@ std::vector<std::string> entryNames(int directory) {
   return names;
 }
 
-std::vector<EntryStatus> entryStatus(int directory, const std::vector<std::string>& names) {
+std::optional<std::vector<EntryStatus>> entryStatus(int directory, const std::vector<std::string>& names,
+                                                    const std::function<bool()>& abandon) {
   std::vector<EntryStatus> status(names.size());
+  std::atomic<bool> abandoned{false};
   forEachInParallel(names.size(), 2048, [&](std::size_t i) {
+    if (abandoned.load(std::memory_order_relaxed) || (abandon && abandon())) {
+      abandoned = true;
+      return;
+    }
     struct stat entry;
     if (::fstatat(directory, names[i].c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0) {
       status[i] = {entry.st_mode, signatureOf(entry)};
     }
   });
+  if (abandoned) return std::nullopt;
   return status;
 }
 

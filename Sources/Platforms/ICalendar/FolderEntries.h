@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct EntryStatus {
 };
 
 // The status of each of `names` in `directory`, not following symlinks; several at once.
-std::vector<EntryStatus> entryStatus(int directory, const std::vector<std::string>& names);
+// Nothing once `abandon` says yes: twenty thousand files take a while, and a program
+// exiting waits for this.
+std::optional<std::vector<EntryStatus>> entryStatus(int directory, const std::vector<std::string>& names,
+                                                    const std::function<bool()>& abandon = {});
 
 }  // namespace CorlaMeetings

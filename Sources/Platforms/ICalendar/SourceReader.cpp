@@ -217,7 +217,7 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
   } closeSubfolders{openSubfolders};
   std::set<std::string> completed;
   if (!scanFolder(directory.get(), "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
-      !readPending(pending, files, abandon, result, completed)) {
+      !readPending(pending, abandon, result, completed)) {
     return;  // abandoned: what was read before stays
   }
   if (tooManyFiles) {
@@ -247,13 +247,14 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
 bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
                               bool& tooManyFiles, std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
-  const std::vector<std::string> names = entryNames(directory);
-  const std::vector<EntryStatus> statuses = entryStatus(directory, names);
+  std::vector<std::string> names = entryNames(directory);
+  const std::optional<std::vector<EntryStatus>> statuses = entryStatus(directory, names, abandon);
+  if (!statuses) return false;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (abandon && abandon()) return false;
-    mode_t mode = statuses[i].mode;
+    mode_t mode = (*statuses)[i].mode;
     if (mode == 0) continue;  // gone meanwhile
-    const std::string& name = names[i];
+    std::string& name = names[i];
     std::string key = prefix + name;
     if (S_ISDIR(mode)) {
       // One level of calendar folders; symlinked folders are not followed, so no cycles.
@@ -272,31 +273,33 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
       tooManyFiles = true;
       return true;
     }
-    FileState& state = files.try_emplace(files.end(), key)->second;  // keys come in order, mostly
-    if (auto old = files_.find(key); old != files_.end()) state = old->second;
-    FileSignature current = statuses[i].signature;
+    const auto entry = files.try_emplace(files.end(), std::move(key));  // keys come in order, mostly
+    const std::string& keyInFiles = entry->first;
+    FileState& state = entry->second;
+    if (auto old = files_.find(keyInFiles); old != files_.end()) state = old->second;
+    FileSignature current = (*statuses)[i].signature;
     if (struct stat target; S_ISLNK(mode)) {
       if (::fstatat(directory, name.c_str(), &target, 0) != 0) {
-        note(state.reportedProblem, key + ": " + errorText(errno), result.problems);  // a loop or a dangling link
+        note(state.reportedProblem, keyInFiles + ": " + errorText(errno), result.problems);  // a loop or a dangling link
         continue;
       }
       mode = target.st_mode;
       current = signatureOf(target);
     }
     if (!S_ISREG(mode)) {
-      note(state.reportedProblem, key + ": not a regular file", result.problems);
+      note(state.reportedProblem, keyInFiles + ": not a regular file", result.problems);
       continue;
     }
     if (state.parsedSignature == current) continue;  // unchanged since it was parsed
     const IndexedFile* ranges = nullptr;
-    if (fromIndex(key, current, state, ranges)) continue;
-    pending.push_back({directory, name, key, current.size, ranges});
+    if (fromIndex(keyInFiles, current, state, ranges)) continue;
+    pending.push_back({directory, std::move(name), &keyInFiles, &state, current.size, ranges});
   }
   return true;
 }
 
-bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& files,
-                               const std::function<bool()>& abandon, Result& result, std::set<std::string>& completed) {
+bool SourceReader::readPending(const std::vector<PendingRead>& pending, const std::function<bool()>& abandon,
+                               Result& result, std::set<std::string>& completed) {
   std::vector<FileState> states(pending.size());
   std::vector<std::vector<std::string>> problems(pending.size());
   std::atomic<bool> abandoned{false};
@@ -305,14 +308,14 @@ bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& f
       abandoned = true;
       return;
     }
-    states[i] = readCalendarFile(pending[i], files.at(pending[i].key), problems[i]);
+    states[i] = readCalendarFile(pending[i], *pending[i].state, problems[i]);
   });
   if (abandoned) return false;
   // Taken in the order of the scan, so that messages come in the same order every time.
   for (std::size_t i = 0; i < pending.size(); ++i) {
-    FileState& state = files[pending[i].key];
+    FileState& state = *pending[i].state;
     if (state.provisional && state.indexed && states[i].parsedSignature == state.indexed->signature) {
-      completed.insert(pending[i].key);
+      completed.insert(*pending[i].key);
     }
     noteIndexChanges(state, states[i]);
     state = std::move(states[i]);
@@ -333,15 +336,15 @@ SourceReader::FileState SourceReader::readCalendarFile(const PendingRead& pendin
   }
   WholeParse whole = parseWhole(pending.directory, pending.name, pending.size, {});
   if (!whole.read.complete) {
-    note(state.reportedProblem, pending.key + ": " + whole.read.error, problems);
+    note(state.reportedProblem, *pending.key + ": " + whole.read.error, problems);
     return state;
   }
   state.parsedSignature = whole.read.signature;
   state.indexed = std::move(whole.indexed);
   state.provisional = false;
-  appendParseProblems(whole.parsed.problems, pending.key + ": ", limits_.maxProblemLinesPerFile, problems);
+  appendParseProblems(whole.parsed.problems, *pending.key + ": ", limits_.maxProblemLinesPerFile, problems);
   if (!whole.parsed.calendar) {
-    note(state.reportedProblem, pending.key + ": holds no calendar", problems);
+    note(state.reportedProblem, *pending.key + ": holds no calendar", problems);
     return state;
   }
   state.reportedProblem.clear();

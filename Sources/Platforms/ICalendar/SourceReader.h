@@ -97,7 +97,8 @@ class SourceReader {
   struct PendingRead {
     int directory;  // open until the read is done
     std::string name;
-    std::string key;
+    const std::string* key;  // and its state, in the files being read
+    FileState* state;
     off_t size = 0;
     const IndexedFile* ranges = nullptr;  // an index entry by which to read it in part
   };
@@ -120,8 +121,8 @@ class SourceReader {
                   const std::function<bool()>& abandon, Result& result);
   // Reads and parses the pending files, several at once on a first read of a large folder.
   // `completed` gets the provisional files now read whole, as they were indexed.
-  bool readPending(const std::vector<PendingRead>& pending, Files& files, const std::function<bool()>& abandon,
-                   Result& result, std::set<std::string>& completed);
+  bool readPending(const std::vector<PendingRead>& pending, const std::function<bool()>& abandon, Result& result,
+                   std::set<std::string>& completed);
   // Any thread: these touch nothing but their arguments.
   FileState readCalendarFile(const PendingRead& read, FileState state, std::vector<std::string>& problems) const;
   WholeParse parseWhole(int directory, const std::string& name, off_t size, const std::function<bool()>& abandon) const;
