@@ -21,6 +21,8 @@ namespace {
 constexpr std::string_view kMagic = "VELTOIDX";
 constexpr std::uint32_t kFormat = 1;
 constexpr std::size_t kHeaderBytes = kMagic.size() + sizeof(std::uint32_t) + 2 * sizeof(std::uint64_t);
+// An entry without ranges: its key's length, signature, reach and count of ranges, and its key.
+constexpr std::size_t kSmallestEntryBytes = 4 + 5 * 8 + 2 * 8 + 4;
 constexpr std::string_view kTemporaryPrefix = ".index-";
 constexpr std::string_view kIndexSuffix = ".index";
 constexpr std::time_t kStaleTemporarySeconds = 3600;
@@ -142,34 +144,39 @@ std::optional<IndexedFile> readEntry(Reader& in) {
 }
 
 std::string serialized(const StartupIndexIdentity& identity, const IndexedFiles& files) {
-  Writer payload;
-  payload.text(identity.program);
-  payload.text(identity.source);
-  payload.text(identity.zone);
-  payload.number(static_cast<std::uint32_t>(files.size()));
+  // The header goes first and is filled in last: the payload is megabytes, not copied.
+  Writer out;
+  std::size_t size = kHeaderBytes + 3 * 4 + identity.program.size() + identity.source.size() + identity.zone.size() + 4;
+  for (const auto& [key, indexed] : files) size += kSmallestEntryBytes + key.size() + indexed->ranges.size() * 4 * 8;
+  out.bytes().reserve(size);
+  out.bytes().append(kMagic);
+  out.number(kFormat);
+  out.bytes().resize(kHeaderBytes);  // payload size and checksum
+  out.text(identity.program);
+  out.text(identity.source);
+  out.text(identity.zone);
+  out.number(static_cast<std::uint32_t>(files.size()));
   for (const auto& [key, indexed] : files) {
     const IndexedFile& file = *indexed;
-    payload.text(key);
-    payload.number(static_cast<std::uint64_t>(file.signature.device));
-    payload.number(static_cast<std::uint64_t>(file.signature.inode));
-    payload.number(static_cast<std::int64_t>(file.signature.size));
-    payload.number(static_cast<std::int64_t>(file.signature.modifiedNanoseconds));
-    payload.number(static_cast<std::int64_t>(file.signature.changedNanoseconds));
-    writeReach(payload, file.reach);
-    payload.number(static_cast<std::uint32_t>(file.ranges.size()));
+    out.text(key);
+    out.number(static_cast<std::uint64_t>(file.signature.device));
+    out.number(static_cast<std::uint64_t>(file.signature.inode));
+    out.number(static_cast<std::int64_t>(file.signature.size));
+    out.number(static_cast<std::int64_t>(file.signature.modifiedNanoseconds));
+    out.number(static_cast<std::int64_t>(file.signature.changedNanoseconds));
+    writeReach(out, file.reach);
+    out.number(static_cast<std::uint32_t>(file.ranges.size()));
     for (const TextRange& range : file.ranges) {
-      payload.number(range.begin);
-      payload.number(range.end);
-      writeReach(payload, range.reach);
+      out.number(range.begin);
+      out.number(range.end);
+      writeReach(out, range.reach);
     }
   }
-  Writer whole;
-  whole.bytes().append(kMagic);
-  whole.number(kFormat);
-  whole.number(static_cast<std::uint64_t>(payload.bytes().size()));
-  whole.number(checksum(payload.bytes()));
-  whole.bytes().append(payload.bytes());
-  return std::move(whole.bytes());
+  std::string& bytes = out.bytes();
+  const std::string_view payload = std::string_view(bytes).substr(kHeaderBytes);
+  const std::uint64_t header[] = {payload.size(), checksum(payload)};
+  std::memcpy(bytes.data() + kMagic.size() + sizeof kFormat, header, sizeof header);
+  return std::move(bytes);
 }
 
 // Makes `folder` and its missing parents, private to the user. Returns what went wrong.
@@ -249,8 +256,7 @@ std::optional<LoadedStartupIndex> loadStartupIndex(const std::string& path, cons
   Reader in(payload);
   if (in.text() != identity.program || in.text() != identity.source || in.text() != identity.zone) return std::nullopt;
   const auto count = in.number<std::uint32_t>();
-  constexpr std::size_t kSmallestEntry = 4 + 5 * 8 + 2 * 8 + 4;
-  if (!in.ok() || count > in.left() / kSmallestEntry) return std::nullopt;
+  if (!in.ok() || count > in.left() / kSmallestEntryBytes) return std::nullopt;
   auto& files = index.files;
   files.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
