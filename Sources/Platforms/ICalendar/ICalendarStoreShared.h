@@ -79,6 +79,7 @@ struct ICalendarStoreShared {
   std::deque<AccessRound> rounds;
   bool rereadRequested = false;
   std::deque<FetchJob> fetches;
+  bool fetcherBusy = false;  // with a job taken from `fetches`, until what it posts is posted
   StoreContent content;  // the workers' view, ahead of the main thread's
   std::uint64_t version = 0;
   std::optional<TimeReach> provisional;  // the window `content` answers for, after a start-up read

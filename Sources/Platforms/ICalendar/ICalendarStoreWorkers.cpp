@@ -140,8 +140,9 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
       return !entry.second.inFlight && std::none_of(state.sources.begin(), state.sources.end(),
                                                     [&](const CalendarSource& s) { return s.location == entry.first; });
     });
-    // Subscriptions without a fresh copy are fetched before the answer; the answer always
-    // goes through the fetcher's queue, which keeps answers in the order asked.
+    // Subscriptions without a fresh copy are fetched before the answer; the answer goes
+    // through the fetcher's queue, which keeps answers in the order asked, unless the
+    // fetcher has nothing queued or in hand.
     for (const StoreEntry& entry : shared.content) {
       if (entry.source.kind != CalendarSource::Kind::subscription) continue;
       ICalendarStoreShared::SubscriptionStatus& status = shared.subscriptions[entry.source.location];
@@ -154,11 +155,20 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
   // The answer starts a refresh, so the content needs no change notification; it must
   // reach the main thread before the answer does.
   shared.postContent(std::move(snapshot), version, false, provisional);
+  std::optional<bool> granted;  // set when answered from here, a thread's wake-up sooner
   {
     std::lock_guard lock(shared.mutex);
-    shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+    if (shared.fetches.empty() && !shared.fetcherBusy) {
+      granted = shared.anyCalendar();
+    } else {
+      shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+    }
   }
-  shared.fetcherWake.notify_one();
+  if (granted) {
+    shared.postAnswer(std::move(round.answer), *granted);
+  } else {
+    shared.fetcherWake.notify_one();
+  }
   watchPaths(shared, state);
   // Once the answer is on its way: a single print does not wait for this.
   saveIndexes(shared, state);
@@ -277,9 +287,12 @@ void runSubscriptionFetcher(ICalendarStoreShared& shared) {
       job = std::move(shared.fetches.front());
       shared.fetches.pop_front();
       granted = shared.anyCalendar();
+      shared.fetcherBusy = true;
     }
     if (job.answer) {
       shared.postAnswer(std::move(job.answer), granted);
+      std::lock_guard lock(shared.mutex);
+      shared.fetcherBusy = false;
       continue;
     }
 
@@ -303,6 +316,8 @@ void runSubscriptionFetcher(ICalendarStoreShared& shared) {
       }
     }
     if (version != 0) shared.postContent(std::move(snapshot), version, job.notify, provisional);
+    std::lock_guard lock(shared.mutex);
+    shared.fetcherBusy = false;
   }
 }
 

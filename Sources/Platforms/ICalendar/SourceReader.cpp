@@ -65,7 +65,12 @@ SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
   }
   if (!startupDone_ && startupWindow && index_.enabled()) {
     startupWindow_ = startupWindow;
-    indexLoading_ = std::thread([this] { index_.load(); });  // while the folder is listed
+    if (S_ISDIR(status.st_mode)) {
+      indexLoading_ = std::thread([this] { index_.load(); });  // while the folder is listed
+    } else {
+      index_.load();
+      savedEntries_ = index_.loadedCount();
+    }
   }
   if (S_ISDIR(status.st_mode)) {
     readFolder(result, abandon);
