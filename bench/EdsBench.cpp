@@ -15,6 +15,7 @@
 #include "BenchCalendar.h"
 #include "EDS/EdsCalendarStore.h"
 #include "Qt/QtRunLoop.h"
+#include "Qt/SystemClock.h"
 #include "app/LocalCalendar.h"
 
 namespace CorlaMeetings::Bench {
@@ -30,7 +31,7 @@ std::pair<Instant, Instant> todaysWindow() {
 // A store of every selected calendar, once its access answer has come.
 class LoadedStore {
  public:
-  LoadedStore() : store_(runLoop_, [] { return std::vector<CalendarSource>{{CalendarSource::Kind::desktop, ""}}; }, quiet()) {
+  LoadedStore() : store_(runLoop_, clock_, [] { return std::vector<CalendarSource>{{CalendarSource::Kind::desktop, ""}}; }, quiet()) {
     std::optional<bool> answer;
     store_.requestAccess([&answer](bool granted) { answer = granted; });
     QDeadlineTimer deadline(60000);
@@ -49,6 +50,7 @@ class LoadedStore {
   }
 
   QtRunLoop runLoop_;
+  SystemClock clock_;
   EdsCalendarStore store_;
   bool granted_ = false;
 };

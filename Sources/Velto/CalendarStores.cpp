@@ -6,7 +6,7 @@
 #include "ICalendar/ICalendarStore.h"
 #include "ICalendar/SourceList.h"
 #if VELTO_WITH_EDS
-#include "EDS/DesktopCalendarService.h"
+#include "DesktopCalendarService.h"
 #include "EDS/EdsCalendarStore.h"
 #include "EDS/GLibMainContext.h"
 #endif
@@ -45,7 +45,7 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
   auto sources = systemSourceList(calendars, desktopCalendarServiceCheck());
   files.desktopCalendarsReadElsewhere = true;
   stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, sources, files));
-  stores.push_back(std::make_unique<EdsCalendarStore>(runLoop, sources));
+  stores.push_back(std::make_unique<EdsCalendarStore>(runLoop, clock, sources));
   // libecal answers through GLib's main context, which Qt's loop runs unless Qt goes without.
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
   if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {

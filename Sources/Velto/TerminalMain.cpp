@@ -8,7 +8,6 @@
 #include "AccessAnswerRelay.h"
 #include "CalendarStores.h"
 #include "FrontEnds.h"
-#include "ICalendar/ICalendarStore.h"
 #include "Qt/DBusNotificationCenter.h"
 #include "Qt/DesktopWorkspace.h"
 #include "Qt/IniPreferences.h"
@@ -38,7 +37,6 @@ class NoLoginItem : public LoginItem {
 
 int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  initializeSubscriptionFetching();
 
   SystemClock clock;
   QtRunLoop runLoop;

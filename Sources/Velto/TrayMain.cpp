@@ -8,7 +8,6 @@
 
 #include "CalendarStores.h"
 #include "FrontEnds.h"
-#include "ICalendar/ICalendarStore.h"
 #include "Qt/DBusNotificationCenter.h"
 #include "Qt/DesktopWorkspace.h"
 #include "Qt/IniPreferences.h"
@@ -59,7 +58,6 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
   SingleInstance instance(bus);
   if (!instance.isFirst()) return 0;
 
-  initializeSubscriptionFetching();
   SystemClock clock;
   QtRunLoop runLoop;
   QtApplication application;

@@ -5,17 +5,20 @@
 #include <algorithm>
 #include <utility>
 
+#include "EDS/ComponentText.h"
+#include "EDS/EdsClientModule.h"
 #include "EDS/EdsStoreCore.h"
 #include "ICalendar/ProblemLines.h"
+#include "ICalendar/TimeZoneResolver.h"
 
 namespace CorlaMeetings {
 
-EdsStoreCore::EdsStoreCore(RunLoop& runLoop, EdsCalendarStore::SourceListProvider sources,
+EdsStoreCore::EdsStoreCore(RunLoop& runLoop, const Clock& clock, EdsCalendarStore::SourceListProvider sources,
                            EdsCalendarStoreOptions options)
-    : runLoop_(runLoop), sources_(std::move(sources)), options_(std::move(options)) {}
+    : runLoop_(runLoop), clock_(clock), sources_(std::move(sources)), options_(std::move(options)) {}
 
 EdsStoreCore::~EdsStoreCore() {
-  if (registryCancellable_) g_cancellable_cancel(registryCancellable_.get());
+  if (cancelRegistry_) cancelRegistry_();
   connections_.clear();
 }
 
@@ -36,6 +39,9 @@ void EdsStoreCore::requestAccess(std::function<void(bool granted)> answer) {
     for (const CalendarSource& source : sources_ ? sources_() : std::vector<CalendarSource>()) {
       if (source.kind == CalendarSource::Kind::desktop) wanted.push_back(source.location);
     }
+    // Loading libecal reads dozens of libraries: here, so that the main thread finds it done.
+    std::string ignored;
+    if (!wanted.empty()) loadEdsClient(module(), ignored);
     runLoop_.postTask([weak, wanted = std::move(wanted)]() mutable {
       if (auto self = weak.lock()) self->sourcesRead(std::move(wanted));
     });
@@ -60,16 +66,24 @@ void EdsStoreCore::sourcesRead(std::vector<std::string> wanted) {
 
 void EdsStoreCore::connectRegistry() {
   if (registryConnecting_) return;
+  std::string error;
+  EdsClient* client = loadEdsClient(module(), error);
+  if (!client) {
+    std::string problem = "eds: names calendars of Evolution Data Server, which Velto cannot read here: " + error;
+    if (problem != reportedRegistryProblem_) report(problem);
+    reportedRegistryProblem_ = problem;
+    return;
+  }
   registryConnecting_ = true;
-  registryCancellable_.reset(g_cancellable_new());
-  EdsRegistry::connect(registryCancellable_.get(),
-                       [weak = weak_from_this()](std::unique_ptr<EdsRegistry> registry, std::string error) {
-                         if (auto self = weak.lock()) self->registryConnected(std::move(registry), error);
-                       });
+  cancelRegistry_ = client->connectRegistry(
+      [weak = weak_from_this()](std::unique_ptr<EdsRegistry> registry, std::string connectError) {
+        if (auto self = weak.lock()) self->registryConnected(std::move(registry), connectError);
+      });
 }
 
 void EdsStoreCore::registryConnected(std::unique_ptr<EdsRegistry> registry, const std::string& error) {
   registryConnecting_ = false;
+  cancelRegistry_ = nullptr;
   if (!registry) {
     std::string problem = "Evolution Data Server is not reachable: " + error;
     if (problem != reportedRegistryProblem_) report(problem);
@@ -103,13 +117,12 @@ void EdsStoreCore::reconcile() {
   for (const std::string& uid : gone) close(uid);
   for (const std::string& uid : selection.uids) {
     if (connections_.contains(uid)) continue;
-    GObjectPtr<ESource> source = registry_->source(uid);
-    if (!source) continue;
     auto named = std::find_if(calendars.begin(), calendars.end(), [&](const DesktopCalendar& c) { return c.uid == uid; });
-    auto connection = std::make_shared<EdsCalendarConnection>(std::move(source), "eds:" + named->name, runLoop_, *this,
-                                                              options_.connection);
+    auto connection = registry_->follow(uid, "eds:" + named->name, runLoop_, *this, options_.connection);
+    if (!connection) continue;
     connections_.emplace(uid, connection);
-    connection->start();
+    if (!range_) range_ = viewRangeAt(clock_.now());
+    connection->start(viewQuery(*range_));
   }
   checkRounds();
 }
@@ -195,6 +208,10 @@ void EdsStoreCore::answerRound() {
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> EdsStoreCore::events(Instant start, Instant end) {
+  if (range_ && wantsNewRange(*range_, start, end)) {
+    range_ = viewRangeFor(start, end);
+    for (const auto& [uid, connection] : connections_) connection->start(viewQuery(*range_));
+  }
   return answers_.answer(version_, start, end, [&] {
     std::vector<std::shared_ptr<const CalendarEvent>> all;
     for (const auto& [uid, calendar] : calendars_) {
@@ -211,8 +228,19 @@ void EdsStoreCore::report(const std::string& line) {
   reportProblemLine(line, options_.problems);
 }
 
-EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, SourceListProvider sources, EdsCalendarStoreOptions options)
-    : core_(std::make_shared<EdsStoreCore>(runLoop, std::move(sources), std::move(options))) {}
+std::string EdsStoreCore::module() const {
+  return options_.module.empty() ? installedEdsClientModule() : options_.module;
+}
+
+std::vector<std::string> EdsStoreCore::unknownZones(std::string_view componentText) {
+  std::vector<std::string> unknown = referencedTimeZones(componentText);
+  std::erase_if(unknown, [](const std::string& tzid) { return TimeZoneResolver::knowsByName(tzid); });
+  return unknown;
+}
+
+EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
+                                   EdsCalendarStoreOptions options)
+    : core_(std::make_shared<EdsStoreCore>(runLoop, clock, std::move(sources), std::move(options))) {}
 
 EdsCalendarStore::~EdsCalendarStore() = default;
 

@@ -2,12 +2,14 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "EDS/EdsConnectionOptions.h"
 #include "ICalendar/CalendarSource.h"
 #include "app/CalendarStore.h"
+#include "app/Clock.h"
 #include "app/RunLoop.h"
 
 namespace CorlaMeetings {
@@ -24,6 +26,8 @@ struct EdsCalendarStoreOptions {
   // batches that far apart.
   double changeQuietSeconds = 3;
   EdsConnectionOptions connection;
+  // The libecal module (velto-eds.so) to load; empty: this program's own.
+  std::string module;
   // Receives one line per problem (the service unreachable, a calendar that fails, an event
   // the parser dropped), from any thread, one call at a time; never the UI. Unset: stderr.
   std::function<void(std::string_view line)> problems;
@@ -37,6 +41,10 @@ struct EdsCalendarStoreOptions {
 // renamed in the registry, and events added, changed or removed in each calendar (a view
 // per calendar). A burst of changes gives one change notification, on the main thread.
 //
+// What is held is every series and the single events of the next few weeks (ViewRange.h):
+// a query of another time (the clock moved on or was set far ahead or back) is answered
+// from what is held, and what it asks for comes with a change notification.
+//
 // Each event's iCalendar text goes through the iCalendar parser, its limits and its
 // occurrence code, as an event from a file does: the same event gives the same meetings
 // and identifiers from either store. Parsing happens on a worker thread; events() answers
@@ -47,15 +55,21 @@ struct EdsCalendarStoreOptions {
 // accessWaitSeconds have passed): granted when the registry answered and at least one
 // calendar is there to read. Without desktop entries it answers no at once, touching no
 // D-Bus. The calendar factory dying or a backend failing keeps the last events; the
-// store reconnects and notifies once the calendar is back.
+// store reconnects and notifies once the calendar is back. `runLoop` and `clock` must
+// outlive the store.
+//
+// libecal is reached through the module velto-eds.so (EDS/EdsClient.h), loaded by the first
+// request that finds desktop entries; without it, those entries are reported as unreadable
+// here and access is refused.
 //
 // Main thread only, and that thread must run GLib's default main context (Qt's event loop
-// does on Linux): libecal answers through it. `runLoop` must outlive the store.
+// does on Linux): libecal answers through it.
 class EdsCalendarStore : public CalendarStore {
  public:
   using SourceListProvider = std::function<std::vector<CalendarSource>()>;
 
-  EdsCalendarStore(RunLoop& runLoop, SourceListProvider sources, EdsCalendarStoreOptions options = {});
+  EdsCalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
+                   EdsCalendarStoreOptions options = {});
   ~EdsCalendarStore() override;
   EdsCalendarStore(const EdsCalendarStore&) = delete;
   EdsCalendarStore& operator=(const EdsCalendarStore&) = delete;

@@ -7,22 +7,24 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "EDS/ComponentCollection.h"
-#include "EDS/EdsCalendarConnection.h"
 #include "EDS/EdsCalendarStore.h"
-#include "EDS/EdsRegistry.h"
+#include "EDS/EdsClient.h"
 #include "EDS/SerialWorker.h"
+#include "EDS/ViewRange.h"
 #include "ICalendar/OccurrenceCache.h"
 
 namespace CorlaMeetings {
 
 class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public EdsCalendarConnection::Listener {
  public:
-  EdsStoreCore(RunLoop& runLoop, EdsCalendarStore::SourceListProvider sources, EdsCalendarStoreOptions options);
+  EdsStoreCore(RunLoop& runLoop, const Clock& clock, EdsCalendarStore::SourceListProvider sources,
+               EdsCalendarStoreOptions options);
   ~EdsStoreCore() override;
 
   void requestAccess(std::function<void(bool granted)> answer);
@@ -32,6 +34,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   void componentsChanged(const std::string& calendar, std::vector<ComponentChange> changes) override;
   void calendarSettled(const std::string& calendar) override;
   void report(const std::string& line) override;
+  std::vector<std::string> unknownZones(std::string_view componentText) override;
 
  private:
   struct Round {
@@ -43,6 +46,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
     std::unique_ptr<DelayedWork> deadline;
   };
 
+  std::string module() const;
   void sourcesRead(std::vector<std::string> wanted);
   void connectRegistry();
   void registryConnected(std::unique_ptr<EdsRegistry> registry, const std::string& error);
@@ -54,6 +58,7 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   void answerRound();
 
   RunLoop& runLoop_;
+  const Clock& clock_;
   const EdsCalendarStore::SourceListProvider sources_;
   const EdsCalendarStoreOptions options_;
   std::function<void()> observer_;
@@ -64,11 +69,12 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
 
   std::vector<std::string> wanted_;  // the desktop entries of the source list
   std::unique_ptr<EdsRegistry> registry_;
-  GObjectPtr<GCancellable> registryCancellable_;
+  std::function<void()> cancelRegistry_;
   bool registryConnecting_ = false;
   std::string reportedRegistryProblem_;
   std::set<std::string> reportedUnmatched_;
   std::map<std::string, std::shared_ptr<EdsCalendarConnection>> connections_;  // by source UID
+  std::optional<ViewRange> range_;  // what the connections follow; set by the first one
   std::map<std::string, std::shared_ptr<const ParsedCalendar>> calendars_;
   std::uint64_t version_ = 0;  // of calendars_
   OccurrenceCache answers_;

@@ -1,6 +1,6 @@
 #include "ICalendar/CalendarSource.h"
 
-#include <curl/curl.h>
+#include "ICalendar/CurlLibrary.h"
 
 #include <cctype>
 #include <memory>
@@ -27,22 +27,25 @@ std::optional<std::string> urlScheme(std::string_view text) {
   return lowercase(text.substr(0, end));
 }
 
+// URLs are parsed by libcurl, as they will be fetched; without it, none can be.
 struct UrlDeleter {
-  void operator()(CURLU* url) const { curl_url_cleanup(url); }
+  void operator()(CURLU* url) const { curlLibrary()->url_cleanup(url); }
 };
 using UrlHandle = std::unique_ptr<CURLU, UrlDeleter>;
 
 std::optional<std::string> urlPart(CURLU* url, CURLUPart what, unsigned flags = 0) {
   char* part = nullptr;
-  if (curl_url_get(url, what, &part, flags) != CURLUE_OK || part == nullptr) return std::nullopt;
+  if (curlLibrary()->url_get(url, what, &part, flags) != CURLUE_OK || part == nullptr) return std::nullopt;
   std::string result(part);
-  curl_free(part);
+  curlLibrary()->free(part);
   return result;
 }
 
 UrlHandle parsedUrl(const std::string& text) {
-  UrlHandle url(curl_url());
-  if (!url || curl_url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return nullptr;
+  const CurlLibrary* curl = curlLibrary();
+  if (!curl) return nullptr;
+  UrlHandle url(curl->url());
+  if (!url || curl->url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return nullptr;
   return url;
 }
 

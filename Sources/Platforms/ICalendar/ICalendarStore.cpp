@@ -77,7 +77,6 @@ void ICalendarStoreShared::postAnswer(std::function<void(bool)> answer, bool gra
 ICalendarStore::ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
                                ICalendarStoreOptions options)
     : clock_(clock), main_(std::make_shared<ICalendarStoreMainState>()) {
-  initializeSubscriptionFetching();
   shared_ = std::make_unique<ICalendarStoreShared>(runLoop, std::move(sources), std::move(options), main_);
   ICalendarStoreShared* shared = shared_.get();
   shared->watcher = std::make_unique<FileWatcher>([shared] {

@@ -66,7 +66,7 @@ class ICalendarStore : public CalendarStore {
   // The source list, read again on each access request, on a worker thread.
   using SourceListProvider = std::function<std::vector<CalendarSource>()>;
 
-  // Main thread. Call initializeSubscriptionFetching() before any thread starts.
+  // Main thread.
   ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
                  ICalendarStoreOptions options = {});
   ~ICalendarStore() override;

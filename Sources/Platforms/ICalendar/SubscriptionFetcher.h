@@ -23,12 +23,9 @@ struct FetchResult {
   std::string error;                // why there is none, for messages
 };
 
-// Call once at process start, before any thread is started: the library's global set-up
-// is not thread-safe. Later calls do nothing.
-void initializeSubscriptionFetching();
-
-// Fetches calendar subscriptions over http and https (libcurl). Blocking: use it on a
-// worker thread only, one fetch at a time. No other scheme is ever used, not even through
+// Fetches calendar subscriptions over http and https (libcurl, loaded by the first fetch;
+// a fetch without it fails with the reason). Blocking: use it on a worker thread only, one
+// fetch at a time. No other scheme is ever used, not even through
 // a redirect; TLS certificates and host names are verified; every limit above holds.
 class SubscriptionFetcher {
  public:
@@ -44,7 +41,7 @@ class SubscriptionFetcher {
 
  private:
   FetchLimits limits_;
-  void* multi_;  // CURLM, kept out of the header
+  std::atomic<void*> multi_{nullptr};  // CURLM, kept out of the header; made by the first fetch
   std::atomic<bool> cancelled_{false};
 };
 

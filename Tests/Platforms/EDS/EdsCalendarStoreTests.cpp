@@ -108,6 +108,23 @@ TEST_F(EdsCalendarStoreTest, KeepsTheEventsWhileTheFactoryRestartsAndFollowsItAg
   EXPECT_TRUE(showsEventually(kFrom, kTo, {"Kept", "Later"}));
 }
 
+TEST_F(EdsCalendarStoreTest, HoldsTheComingWeeksAndLoadsAnotherTimeOnceAskedFor) {
+  auto calendar = EdsTestCalendar::create("velto-test-range", "Range");
+  calendar->add(timedEvent("soon", "Soon", 8, 9));
+  calendar->add("BEGIN:VEVENT\r\nUID:summer\r\nDTSTART:20270615T090000Z\r\nDURATION:PT1H\r\nSUMMARY:Next summer\r\n"
+                "END:VEVENT\r\n");
+  open({"eds:Range"});
+  ASSERT_EQ(requestAccess(), true);
+  EXPECT_EQ(titles(kFrom, kTo), Titles{"Soon"});
+
+  // Half a year on, as after a clock set ahead: not held, so asked for.
+  const Instant summer = utcTime(2027, 6, 14);
+  const Instant summerEnd = utcTime(2027, 6, 18);
+  EXPECT_THAT(titles(summer, summerEnd), IsEmpty());
+  EXPECT_TRUE(showsEventually(summer, summerEnd, {"Next summer"}));
+  EXPECT_EQ(notificationsOnceQuiet(), 1);
+}
+
 TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
   auto calendar = EdsTestCalendar::create("velto-test-named", "Named");
   const struct {
@@ -115,15 +132,18 @@ TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
     std::vector<std::string> entries;
     bool granted;
     const char* problem;
+    std::string module = {};
   } cases[] = {
       {"by name", {"eds:Named"}, true, nullptr},
       {"by UID", {"EDS:velto-test-named"}, true, nullptr},
       {"a name nobody has", {"eds:Nobody's"}, false, "Evolution Data Server has no enabled calendar of that name"},
       {"no desktop entries", {"/some/file.ics"}, false, nullptr},
+      {"the libecal module missing", {"eds:Named"}, false, "which Velto cannot read here: /nowhere/velto-eds.so",
+       "/nowhere/velto-eds.so"},
   };
-  for (const auto& [what, entries, granted, problem] : cases) {
+  for (const auto& [what, entries, granted, problem, module] : cases) {
     SCOPED_TRACE(what);
-    open(entries);
+    open(entries, module);
     EXPECT_EQ(requestAccess(), granted);
     if (problem) {
       EXPECT_THAT(problems(), Contains(HasSubstr(problem)));

@@ -11,7 +11,9 @@
 #include "EDS/EdsCalendarStore.h"
 #include "Platforms/EDS/EdsSession.h"
 #include "Platforms/Qt/EventLoopSupport.h"
+#include "Platforms/ICalendar/ParsedCalendarTestSupport.h"
 #include "Qt/QtRunLoop.h"
+#include "Simulated/SimulatedClock.h"
 
 namespace CorlaMeetings::Testing {
 
@@ -23,14 +25,15 @@ class EdsStoreFixture : public ::testing::Test {
 
   void SetUp() override { ASSERT_TRUE(EdsSession::get().ready()); }
 
-  void open(std::vector<std::string> entries) {
+  void open(std::vector<std::string> entries, std::string module = {}) {
     EdsCalendarStoreOptions options;
+    options.module = std::move(module);
     options.problems = [this](std::string_view line) {
       std::lock_guard lock(problemsMutex_);
       problems_.emplace_back(line);
     };
     store_ = std::make_unique<EdsCalendarStore>(
-        runLoop_,
+        runLoop_, clock_,
         [entries] {
           std::vector<CalendarSource> sources;
           for (const std::string& entry : entries) sources.push_back(calendarSourceFrom(entry, ""));
@@ -71,6 +74,7 @@ class EdsStoreFixture : public ::testing::Test {
   }
 
   QtRunLoop runLoop_;
+  SimulatedClock clock_{utcTime(2026, 12, 7, 8)};  // the week the tests' calendars hold
   std::unique_ptr<EdsCalendarStore> store_;
   int notifications_ = 0;
 

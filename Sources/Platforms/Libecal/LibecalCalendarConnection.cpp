@@ -1,4 +1,4 @@
-#include "EDS/EdsCalendarConnection.h"
+#include "Libecal/LibecalCalendarConnection.h"
 
 #include <libecal/libecal.h>
 
@@ -6,9 +6,7 @@
 #include <mutex>
 #include <utility>
 
-#include "EDS/ComponentText.h"
-#include "ICalendar/LibicalLock.h"
-#include "ICalendar/TimeZoneResolver.h"
+#include "Libecal/LibecalClient.h"
 
 namespace CorlaMeetings {
 
@@ -22,8 +20,8 @@ std::string textOf(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-EdsCalendarConnection::EdsCalendarConnection(GObjectPtr<ESource> source, std::string name, RunLoop& runLoop,
-                                             Listener& listener, Options options)
+LibecalCalendarConnection::LibecalCalendarConnection(GObjectPtr<ESource> source, std::string name, RunLoop& runLoop,
+                                                     Listener& listener, EdsConnectionOptions options)
     : source_(std::move(source)),
       uid_(textOf(e_source_get_uid(source_.get()))),
       name_(std::move(name)),
@@ -32,25 +30,30 @@ EdsCalendarConnection::EdsCalendarConnection(GObjectPtr<ESource> source, std::st
       options_(options),
       retryDelay_(options.retrySeconds) {}
 
-EdsCalendarConnection::~EdsCalendarConnection() {
+LibecalCalendarConnection::~LibecalCalendarConnection() {
   loading_ = false;  // nobody to tell
   settleAfterFlush_ = false;
   dropClient();
 }
 
-gpointer EdsCalendarConnection::call(std::string tzid) {
+gpointer LibecalCalendarConnection::call(std::string tzid) {
   return CallbackData::hold(Call{weak_from_this(), attempt_, std::move(tzid)});
 }
 
-std::shared_ptr<EdsCalendarConnection> EdsCalendarConnection::current(gpointer data, std::string* tzid) {
+std::shared_ptr<LibecalCalendarConnection> LibecalCalendarConnection::current(gpointer data, std::string* tzid) {
   Call call = CallbackData::take<Call>(data);
-  std::shared_ptr<EdsCalendarConnection> connection = call.connection.lock();
+  std::shared_ptr<LibecalCalendarConnection> connection = call.connection.lock();
   if (!connection || connection->attempt_ != call.attempt || !connection->cancellable_) return nullptr;
   if (tzid) *tzid = std::move(call.tzid);
   return connection;
 }
 
-void EdsCalendarConnection::start() {
+void LibecalCalendarConnection::start(std::string query) {
+  query_ = std::move(query);
+  connect();
+}
+
+void LibecalCalendarConnection::connect() {
   dropClient();
   ++attempt_;
   cancellable_.reset(g_cancellable_new());
@@ -58,25 +61,25 @@ void EdsCalendarConnection::start() {
                        cancellable_.get(), connected, call());
 }
 
-void EdsCalendarConnection::connected(GObject*, GAsyncResult* result, gpointer data) {
+void LibecalCalendarConnection::connected(GObject*, GAsyncResult* result, gpointer data) {
   GError* error = nullptr;
   GObjectPtr<EClient> client(e_cal_client_connect_finish(result, &error));
   GErrorPtr owned(error);
-  std::shared_ptr<EdsCalendarConnection> self = current(data);
+  std::shared_ptr<LibecalCalendarConnection> self = current(data);
   if (!self) return;
   if (!client) return self->failed("cannot be opened", error, true);
   self->client_.reset(E_CAL_CLIENT(client.release()));
   g_signal_connect(self->client_.get(), "backend-died", G_CALLBACK(backendDied), self.get());
-  e_cal_client_get_view(self->client_.get(), "#t", self->cancellable_.get(), viewOpened, self->call());
+  e_cal_client_get_view(self->client_.get(), self->query_.c_str(), self->cancellable_.get(), viewOpened, self->call());
 }
 
-void EdsCalendarConnection::viewOpened(GObject* object, GAsyncResult* result, gpointer data) {
+void LibecalCalendarConnection::viewOpened(GObject* object, GAsyncResult* result, gpointer data) {
   ECalClientView* view = nullptr;
   GError* error = nullptr;
   bool opened = e_cal_client_get_view_finish(E_CAL_CLIENT(object), result, &view, &error);
   GObjectPtr<ECalClientView> ownedView(view);
   GErrorPtr owned(error);
-  std::shared_ptr<EdsCalendarConnection> self = current(data);
+  std::shared_ptr<LibecalCalendarConnection> self = current(data);
   if (!self) return;
   if (!opened || !view) return self->failed("cannot be viewed", error, true);
   self->view_ = std::move(ownedView);
@@ -93,13 +96,13 @@ void EdsCalendarConnection::viewOpened(GObject* object, GAsyncResult* result, gp
   if (startError) self->failed("cannot be viewed", startError, true);
 }
 
-void EdsCalendarConnection::objectsAddedOrModified(ECalClientView*, const GSList* objects, gpointer data) {
-  auto* self = static_cast<EdsCalendarConnection*>(data);
+void LibecalCalendarConnection::objectsAddedOrModified(ECalClientView*, const GSList* objects, gpointer data) {
+  auto* self = static_cast<LibecalCalendarConnection*>(data);
   std::vector<ComponentChange> changes;
   {
     // libecal made these components with libical on this thread without our lock; what we
     // ask of them here goes through it like every other libical call of ours.
-    std::lock_guard lock(libicalMutex());
+    std::lock_guard lock(hostLibicalLock());
     for (const GSList* item = objects; item; item = item->next) {
       auto* component = static_cast<ICalComponent*>(item->data);
       if (i_cal_component_isa(component) != I_CAL_VEVENT_COMPONENT) continue;
@@ -114,8 +117,8 @@ void EdsCalendarConnection::objectsAddedOrModified(ECalClientView*, const GSList
   self->deliver(std::move(changes));
 }
 
-void EdsCalendarConnection::objectsRemoved(ECalClientView*, const GSList* ids, gpointer data) {
-  auto* self = static_cast<EdsCalendarConnection*>(data);
+void LibecalCalendarConnection::objectsRemoved(ECalClientView*, const GSList* ids, gpointer data) {
+  auto* self = static_cast<LibecalCalendarConnection*>(data);
   std::vector<ComponentChange> changes;
   for (const GSList* item = ids; item; item = item->next) {
     auto* id = static_cast<ECalComponentId*>(item->data);
@@ -125,8 +128,8 @@ void EdsCalendarConnection::objectsRemoved(ECalClientView*, const GSList* ids, g
   self->deliver(std::move(changes));
 }
 
-void EdsCalendarConnection::viewComplete(ECalClientView*, const GError* error, gpointer data) {
-  auto* self = static_cast<EdsCalendarConnection*>(data);
+void LibecalCalendarConnection::viewComplete(ECalClientView*, const GError* error, gpointer data) {
+  auto* self = static_cast<LibecalCalendarConnection*>(data);
   if (!self->loading_) return;
   self->loading_ = false;
   // A backend that fails part way (a CalDAV server gone) still hands over its cache; a load
@@ -143,14 +146,14 @@ void EdsCalendarConnection::viewComplete(ECalClientView*, const GError* error, g
   self->deliver({ComponentChange::endLoad(keep)});
 }
 
-void EdsCalendarConnection::backendDied(GObject*, gpointer data) {
-  auto* self = static_cast<EdsCalendarConnection*>(data);
+void LibecalCalendarConnection::backendDied(GObject*, gpointer data) {
+  auto* self = static_cast<LibecalCalendarConnection*>(data);
   // The service restarts on the next call: try again soon, with the events there were.
   self->dropClient();
   self->retryLater();
 }
 
-void EdsCalendarConnection::failed(const std::string& what, const GError* error, bool retry) {
+void LibecalCalendarConnection::failed(const std::string& what, const GError* error, bool retry) {
   std::string problem = "calendar " + name_ + " " + what + ": " + errorText(error);
   if (problem != reportedProblem_) listener_.report(problem);
   reportedProblem_ = problem;
@@ -160,7 +163,7 @@ void EdsCalendarConnection::failed(const std::string& what, const GError* error,
   settle();
 }
 
-void EdsCalendarConnection::dropClient() {
+void LibecalCalendarConnection::dropClient() {
   if (cancellable_) g_cancellable_cancel(cancellable_.get());
   cancellable_.reset();
   if (view_) g_signal_handlers_disconnect_by_data(view_.get(), this);
@@ -176,16 +179,16 @@ void EdsCalendarConnection::dropClient() {
   if (std::exchange(settleAfterFlush_, false)) settle();
 }
 
-void EdsCalendarConnection::retryLater() {
+void LibecalCalendarConnection::retryLater() {
   retry_ = runLoop_.runAfter(retryDelay_, [weak = weak_from_this()] {
-    if (auto self = weak.lock()) self->start();
+    if (auto self = weak.lock()) self->connect();
   });
   retryDelay_ = std::min(retryDelay_ * 2, options_.retrySeconds * kMaxRetryFactor);
 }
 
-void EdsCalendarConnection::lookUpZones(const std::string& componentText) {
-  for (const std::string& tzid : referencedTimeZones(componentText)) {
-    if (zones_.contains(tzid) || TimeZoneResolver::knowsByName(tzid)) continue;
+void LibecalCalendarConnection::lookUpZones(const std::string& componentText) {
+  for (const std::string& tzid : listener_.unknownZones(componentText)) {
+    if (zones_.contains(tzid)) continue;
     zones_[tzid] = "";
     if (zones_.size() > kMaxZoneLookups || !client_) continue;
     ++zonesInFlight_;
@@ -193,16 +196,16 @@ void EdsCalendarConnection::lookUpZones(const std::string& componentText) {
   }
 }
 
-void EdsCalendarConnection::zoneFound(GObject* object, GAsyncResult* result, gpointer data) {
+void LibecalCalendarConnection::zoneFound(GObject* object, GAsyncResult* result, gpointer data) {
   ICalTimezone* zone = nullptr;  // the client's
   GError* error = nullptr;
   bool found = e_cal_client_get_timezone_finish(E_CAL_CLIENT(object), result, &zone, &error);
   GErrorPtr owned(error);
   std::string tzid;
-  std::shared_ptr<EdsCalendarConnection> self = current(data, &tzid);
+  std::shared_ptr<LibecalCalendarConnection> self = current(data, &tzid);
   if (!self) return;
   if (found && zone) {
-    std::lock_guard lock(libicalMutex());
+    std::lock_guard lock(hostLibicalLock());
     GObjectPtr<ICalComponent> component(i_cal_timezone_get_component(zone));
     GCharPtr text(component ? i_cal_component_as_ical_string(component.get()) : nullptr);
     if (text) {
@@ -213,18 +216,18 @@ void EdsCalendarConnection::zoneFound(GObject* object, GAsyncResult* result, gpo
   if (--self->zonesInFlight_ == 0) self->flush();
 }
 
-void EdsCalendarConnection::deliver(std::vector<ComponentChange> changes) {
+void LibecalCalendarConnection::deliver(std::vector<ComponentChange> changes) {
   waiting_.insert(waiting_.end(), std::make_move_iterator(changes.begin()), std::make_move_iterator(changes.end()));
   if (zonesInFlight_ == 0) flush();
 }
 
-void EdsCalendarConnection::flush() {
+void LibecalCalendarConnection::flush() {
   if (!waiting_.empty()) listener_.componentsChanged(uid_, std::exchange(waiting_, {}));
   // Only once the load's end has gone out: whoever waits for it then finds it delivered.
   if (std::exchange(settleAfterFlush_, false)) settle();
 }
 
-void EdsCalendarConnection::settle() {
+void LibecalCalendarConnection::settle() {
   if (settled_) return;
   settled_ = true;
   listener_.calendarSettled(uid_);

@@ -1,12 +1,14 @@
-#include "EDS/EdsRegistry.h"
+#include "Libecal/LibecalRegistry.h"
 
 #include <libedataserver/libedataserver.h>
+
+#include "Libecal/LibecalCalendarConnection.h"
 
 namespace CorlaMeetings {
 
 namespace {
 
-using Done = std::function<void(std::unique_ptr<EdsRegistry>, std::string)>;
+using Done = EdsClient::RegistryReady;
 
 // The process's registry client, once made; never released.
 ESourceRegistry*& sharedRegistry() {
@@ -26,42 +28,49 @@ void registryMade(GObject*, GAsyncResult* result, gpointer data) {
   if (registry && !sharedRegistry()) sharedRegistry() = static_cast<ESourceRegistry*>(g_object_ref(registry.get()));
   if (error && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
   if (!registry) return done(nullptr, errorText(error));
-  done(std::make_unique<EdsRegistry>(referenced(sharedRegistry())), "");
+  done(std::make_unique<LibecalRegistry>(referenced(sharedRegistry())), "");
 }
 
 gboolean registryShared(gpointer data) {
   Done done = CallbackData::take<Done>(data);
-  done(std::make_unique<EdsRegistry>(referenced(sharedRegistry())), "");
+  done(std::make_unique<LibecalRegistry>(referenced(sharedRegistry())), "");
   return G_SOURCE_REMOVE;
 }
 
 }  // namespace
 
-void EdsRegistry::connect(GCancellable* cancellable, Done done) {
+std::function<void()> LibecalRegistry::connect(Done done) {
   if (sharedRegistry()) {
-    g_idle_add(registryShared, CallbackData::hold(std::move(done)));
-  } else {
-    e_source_registry_new(cancellable, registryMade, CallbackData::hold(std::move(done)));
+    // Later, as the first connection answers: the caller is not ready for it yet. The
+    // answer is not to come once cancelled.
+    auto cancelled = std::make_shared<bool>(false);
+    g_idle_add(registryShared, CallbackData::hold(Done([cancelled, done = std::move(done)](auto registry, auto error) {
+      if (!*cancelled) done(std::move(registry), std::move(error));
+    })));
+    return [cancelled] { *cancelled = true; };
   }
+  std::shared_ptr<GCancellable> cancellable(g_cancellable_new(), g_object_unref);
+  e_source_registry_new(cancellable.get(), registryMade, CallbackData::hold(std::move(done)));
+  return [cancellable] { g_cancellable_cancel(cancellable.get()); };
 }
 
-EdsRegistry::EdsRegistry(GObjectPtr<ESourceRegistry> registry) : registry_(std::move(registry)) {
+LibecalRegistry::LibecalRegistry(GObjectPtr<ESourceRegistry> registry) : registry_(std::move(registry)) {
   for (const char* signal : {"source-added", "source-removed", "source-enabled", "source-disabled", "source-changed"}) {
     g_signal_connect(registry_.get(), signal, G_CALLBACK(sourceEvent), this);
   }
 }
 
-EdsRegistry::~EdsRegistry() { g_signal_handlers_disconnect_by_data(registry_.get(), this); }
+LibecalRegistry::~LibecalRegistry() { g_signal_handlers_disconnect_by_data(registry_.get(), this); }
 
-void EdsRegistry::sourceEvent(ESourceRegistry*, ESource*, gpointer self) {
-  auto* registry = static_cast<EdsRegistry*>(self);
+void LibecalRegistry::sourceEvent(ESourceRegistry*, ESource*, gpointer self) {
+  auto* registry = static_cast<LibecalRegistry*>(self);
   if (registry->changed_) {
     std::function<void()> changed = registry->changed_;  // it may replace itself
     changed();
   }
 }
 
-std::vector<DesktopCalendar> EdsRegistry::calendars() const {
+std::vector<DesktopCalendar> LibecalRegistry::calendars() const {
   std::vector<DesktopCalendar> calendars;
   GList* sources = e_source_registry_list_sources(registry_.get(), E_SOURCE_EXTENSION_CALENDAR);
   for (GList* item = sources; item; item = item->next) {
@@ -82,8 +91,12 @@ std::vector<DesktopCalendar> EdsRegistry::calendars() const {
   return calendars;
 }
 
-GObjectPtr<ESource> EdsRegistry::source(const std::string& uid) const {
-  return GObjectPtr<ESource>(e_source_registry_ref_source(registry_.get(), uid.c_str()));
+std::shared_ptr<EdsCalendarConnection> LibecalRegistry::follow(const std::string& uid, std::string name,
+                                                              RunLoop& runLoop, EdsCalendarConnection::Listener& listener,
+                                                              const EdsConnectionOptions& options) {
+  GObjectPtr<ESource> source(e_source_registry_ref_source(registry_.get(), uid.c_str()));
+  if (!source) return nullptr;
+  return std::make_shared<LibecalCalendarConnection>(std::move(source), std::move(name), runLoop, listener, options);
 }
 
 }  // namespace CorlaMeetings

@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "EDS/ComponentCollection.h"
-#include "EDS/EdsConnectionOptions.h"
-#include "EDS/GLibHandles.h"
-#include "app/RunLoop.h"
+#include "EDS/EdsClient.h"
+#include "Libecal/GLibHandles.h"
 
 typedef struct _ESource ESource;
 typedef struct _ECalClient ECalClient;
@@ -16,42 +14,20 @@ typedef struct _ECalClientView ECalClientView;
 
 namespace CorlaMeetings {
 
-// Follows one calendar of the desktop's calendar service: connects to its backend, opens a
-// view of all its events, and reports what the view delivers as ComponentChanges, whole
-// load first. Everything is asynchronous; the main thread never waits on D-Bus.
-//
-// Zones the components name that ICU does not know are fetched from the calendar first, and
-// the changes that need them wait for them, in order.
-//
-// When the calendar factory dies or the backend fails, the connection drops the client and
-// tries again after Options::retrySeconds, doubling the pause up to 64 times that; a
-// successful load resets it. The last load's events stay meanwhile (the listener keeps them).
-class EdsCalendarConnection : public std::enable_shared_from_this<EdsCalendarConnection> {
+// A calendar followed through libecal (see EdsCalendarConnection). Main thread.
+class LibecalCalendarConnection : public EdsCalendarConnection,
+                                  public std::enable_shared_from_this<LibecalCalendarConnection> {
  public:
-  class Listener {
-   public:
-    virtual ~Listener() = default;
-    // Changes in the order they happened, in batches.
-    virtual void componentsChanged(const std::string& calendar, std::vector<ComponentChange> changes) = 0;
-    // The first load has been delivered, or has failed.
-    virtual void calendarSettled(const std::string& calendar) = 0;
-    virtual void report(const std::string& line) = 0;
-  };
+  // Call start() once the connection is held by a shared_ptr.
+  LibecalCalendarConnection(GObjectPtr<ESource> source, std::string name, RunLoop& runLoop, Listener& listener,
+                            EdsConnectionOptions options);
+  ~LibecalCalendarConnection() override;
+  LibecalCalendarConnection(const LibecalCalendarConnection&) = delete;
+  LibecalCalendarConnection& operator=(const LibecalCalendarConnection&) = delete;
 
-  using Options = EdsConnectionOptions;
-
-  // Main thread. `listener` and `runLoop` must outlive the connection. Call start() once
-  // the connection is held by a shared_ptr.
-  EdsCalendarConnection(GObjectPtr<ESource> source, std::string name, RunLoop& runLoop, Listener& listener,
-                        Options options);
-  ~EdsCalendarConnection();
-  EdsCalendarConnection(const EdsCalendarConnection&) = delete;
-  EdsCalendarConnection& operator=(const EdsCalendarConnection&) = delete;
-
-  void start();
-  bool settled() const { return settled_; }
-  const std::string& uid() const { return uid_; }
-  const std::string& name() const { return name_; }
+  void start(std::string query) override;
+  bool settled() const override { return settled_; }
+  const std::string& name() const override { return name_; }
 
  private:
   static void connected(GObject* object, GAsyncResult* result, gpointer data);
@@ -65,13 +41,14 @@ class EdsCalendarConnection : public std::enable_shared_from_this<EdsCalendarCon
   // The weak handle callbacks get: they do nothing once the connection is gone or has moved
   // on to another attempt.
   struct Call {
-    std::weak_ptr<EdsCalendarConnection> connection;
+    std::weak_ptr<LibecalCalendarConnection> connection;
     unsigned attempt = 0;
     std::string tzid;
   };
-  static std::shared_ptr<EdsCalendarConnection> current(gpointer data, std::string* tzid = nullptr);
+  static std::shared_ptr<LibecalCalendarConnection> current(gpointer data, std::string* tzid = nullptr);
   gpointer call(std::string tzid = {});
 
+  void connect();
   // Reports once per run of the same problem; `retry` drops the client and tries again later.
   void failed(const std::string& what, const GError* error, bool retry);
   void dropClient();
@@ -84,9 +61,10 @@ class EdsCalendarConnection : public std::enable_shared_from_this<EdsCalendarCon
   GObjectPtr<ESource> source_;
   std::string uid_;
   std::string name_;  // "eds:Personal", for messages
+  std::string query_;
   RunLoop& runLoop_;
   Listener& listener_;
-  Options options_;
+  EdsConnectionOptions options_;
 
   unsigned attempt_ = 0;
   GObjectPtr<GCancellable> cancellable_;
