@@ -22,8 +22,7 @@ struct ReaderState {
   std::map<std::string, SourceReader> readers;      // of the path sources, by location
   std::set<std::string> reportedUnsupported;  // and desktop sources, when nobody reads them
   bool reportedNoSources = false;
-  // When to read again after an access round: what a start-up read left out, and changes
-  // made while it read.
+  // When to read what a start-up read left out.
   std::optional<std::chrono::steady_clock::time_point> completeAt;
   bool reportedIndexProblem = false;
 };
@@ -172,12 +171,8 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
   watchPaths(shared, state);
   // Once the answer is on its way: a single print does not wait for this.
   saveIndexes(shared, state);
-  // What the read left out, and what changed while it ran (the watcher tells of that as it
-  // starts: a reread of every file), are read a little later: a single print is done by then.
   state.completeAt.reset();
-  if (read.provisional || shared.options.index.used()) {
-    state.completeAt = std::chrono::steady_clock::now() + shared.options.index.completeAfter;
-  }
+  if (read.provisional) state.completeAt = std::chrono::steady_clock::now() + shared.options.index.completeAfter;
 }
 
 void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
@@ -251,7 +246,8 @@ void runSourceReader(ICalendarStoreShared& shared) {
     std::optional<ICalendarStoreShared::AccessRound> round;
     {
       std::unique_lock lock(shared.mutex);
-      // Until then a change waits for the reread at `completeAt`, which reads it too.
+      // Until a start-up read is completed, a change waits for the completion, which reads
+      // it too: the watcher reports one as it starts, and a single print would pay for it.
       auto due = [&] {
         return shared.stopping || !shared.rounds.empty() || (shared.rereadRequested && !state.completeAt);
       };

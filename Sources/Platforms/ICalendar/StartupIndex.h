@@ -19,11 +19,9 @@ struct StartupIndexOptions {
   std::chrono::seconds settle{2};
   // Files this large are indexed by the bytes of their events, smaller ones as a whole.
   std::uint64_t rangesFrom = std::uint64_t{256} << 10;
-  // How long after a start-up read a store reads what it left out, and what changed
-  // while it read. A single print is done by then and never pays for it.
+  // How long after a start-up read a store reads what it left out. A single print is
+  // done by then and never pays for it.
   std::chrono::milliseconds completeAfter{2000};
-
-  bool used() const { return !folder.empty() && !program.empty(); }
 };
 
 // One source's start-up index, as its reader uses it: entries loaded for a start-up, the
@@ -33,7 +31,7 @@ class StartupIndex {
  public:
   StartupIndex(const std::string& source, StartupIndexOptions options);
 
-  bool enabled() const { return options_.used(); }
+  bool enabled() const { return !options_.folder.empty() && !options_.program.empty(); }
 
   // Loads the index (nothing, silently, when there is none fit to use) for one start-up
   // read; dropLoaded() when it is done.
