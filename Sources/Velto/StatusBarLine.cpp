@@ -3,23 +3,30 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "meetings/PlainText.h"
 #include "ui/HeaderView.h"
-#include "ui/MenuText.h"
 
 namespace CorlaMeetings {
 
-StatusBarState statusBarState(const std::string& title, const Menu& menu) {
-  StatusBarState state;
-  state.title = singleLine(title);
-  if (title == "Velto!") {
-    state.className = "alert";
-  } else if (title.starts_with("\u25CF ")) {
-    state.className = "live";
-  } else if (title.starts_with("Velto ")) {
-    state.className = "soon";
-  } else {
-    state.className = "idle";
+namespace {
+
+// Names that bar styles already select on.
+std::string className(StatusState state) {
+  switch (state) {
+    case StatusState::noAccess: return "alert";
+    case StatusState::live: return "live";
+    case StatusState::soon: return "soon";
+    case StatusState::brand: break;
   }
+  return "idle";
+}
+
+}  // namespace
+
+StatusBarState statusBarState(const StatusTitle& title, const Menu& menu) {
+  StatusBarState state;
+  state.title = singleLine(title.text);
+  state.className = className(title.state);
 
   for (const MenuItem& item : menu.items()) {
     if (auto header = std::dynamic_pointer_cast<const HeaderView>(item.view)) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/Menu.h"
+#include "ui/StatusTitle.h"
 
 namespace CorlaMeetings {
 
@@ -11,10 +12,10 @@ namespace CorlaMeetings {
 struct StatusBarState {
   std::string title;
   std::string tooltip;     // the header's headline and detail, or the status card's texts
-  std::string className;   // "alert" | "live" | "soon" | "idle"
+  std::string className;   // from the title's state: "alert" | "live" | "soon" | "idle"
 };
 
-StatusBarState statusBarState(const std::string& title, const Menu& menu);
+StatusBarState statusBarState(const StatusTitle& title, const Menu& menu);
 
 // One line: the title alone, or {"text": ..., "tooltip": ..., "class": ...}.
 std::string statusBarLine(const StatusBarState& state, bool json);

@@ -1,6 +1,7 @@
 #include "TerminalFrontEnd.h"
 
 #include "StatusBarLine.h"
+#include "meetings/PlainText.h"
 #include "ui/MenuText.h"
 
 namespace CorlaMeetings {
@@ -36,7 +37,7 @@ void TerminalFrontEnd::accessAnswered() {
 void TerminalFrontEnd::keyPressed(char key) {
   auto menu = statusItem_.menu();
   if (!menu || finished_) return;
-  if (key >= 'A' && key <= 'Z') key = static_cast<char>(key - 'A' + 'a');
+  key = asciiLowercase(key);
   for (const MenuItem& item : menu->items()) {
     if (item.kind != MenuItem::Kind::command || !item.enabled || item.keyEquivalent != std::string(1, key)) continue;
     std::function<void()> action = item.action;  // the command may rebuild the menu
@@ -87,7 +88,7 @@ void TerminalFrontEnd::endIfUnread() {
 }
 
 void TerminalFrontEnd::printView() {
-  out_ << "title: " << singleLine(statusItem_.title()) << "\n";
+  out_ << "title: " << singleLine(statusItem_.title().text) << "\n";
   out_ << "tooltip: " << singleLine(statusItem_.toolTip()) << "\n";
   if (auto menu = statusItem_.menu()) {
     for (const std::string& line : menuTextLines(*menu)) out_ << line << "\n";

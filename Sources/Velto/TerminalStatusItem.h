@@ -16,7 +16,7 @@ class TerminalStatusItem : public StatusItem, private StatusButton {
   StatusButton* button() override { return this; }
   void setMenu(std::shared_ptr<Menu> menu) override;
 
-  const std::string& title() const { return title_; }
+  const StatusTitle& title() const { return title_; }
   const std::string& toolTip() const { return toolTip_; }
   std::shared_ptr<const Menu> menu() const { return menu_; }
 
@@ -24,10 +24,10 @@ class TerminalStatusItem : public StatusItem, private StatusButton {
   void setMenuObserver(std::function<void()> observer) { menuObserver_ = std::move(observer); }
 
  private:
-  void setTitle(const std::string& title) override { title_ = title; }
+  void setTitle(const StatusTitle& title) override { title_ = title; }
   void setToolTip(const std::string& toolTip) override { toolTip_ = toolTip; }
 
-  std::string title_;
+  StatusTitle title_;
   std::string toolTip_;
   std::shared_ptr<Menu> menu_;
   std::function<void()> menuObserver_;

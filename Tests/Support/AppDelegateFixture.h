@@ -57,7 +57,8 @@ class AppDelegateFixture : public testing::Test {
     sim.runLoop.runUntilIdle();
   }
 
-  std::string title() const { return sim.statusItem.simulatedButton()->title(); }
+  std::string title() const { return sim.statusItem.simulatedButton().title().text; }
+  StatusState statusState() const { return sim.statusItem.simulatedButton().title().state; }
 
   std::vector<std::string> meetingTitles() const {
     std::vector<std::string> titles;

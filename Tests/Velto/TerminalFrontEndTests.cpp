@@ -171,12 +171,11 @@ TEST_F(TerminalFrontEndTest, RedrawnInPlaceWithRemindersKeptBeneath) {
       << lastView;
 }
 
-TEST(StatusBarLine, ClassFollowsTheTitle) {
+TEST(StatusBarLine, ClassFollowsTheTitlesState) {
   Menu menu;
-  EXPECT_EQ(statusBarState("Velto!", menu).className, "alert");
-  EXPECT_EQ(statusBarState("\u25CF Sync", menu).className, "live");
-  EXPECT_EQ(statusBarState("Velto Sync", menu).className, "soon");
-  EXPECT_EQ(statusBarState("Velto", menu).className, "idle");
+  EXPECT_EQ(statusBarState({"Velto!", StatusState::noAccess}, menu).className, "alert");
+  EXPECT_EQ(statusBarState({"Velto Velto!", StatusState::soon}, menu).className, "soon");  // a meeting named so
+  EXPECT_EQ(statusBarState({"Velto", StatusState::brand}, menu).className, "idle");
   EXPECT_EQ(statusBarLine({"Velto \"x\"\n", "a", "soon"}, true),
             "{\"class\":\"soon\",\"text\":\"Velto \\\"x\\\"\\n\",\"tooltip\":\"a\"}");
 }

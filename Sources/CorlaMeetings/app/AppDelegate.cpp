@@ -1,5 +1,8 @@
 #include "app/AppDelegate.h"
 
+#include "scheduling/Reminders.h"
+#include "ui/MenuBarTitle.h"
+
 namespace CorlaMeetings {
 
 namespace {
@@ -16,7 +19,8 @@ AppDelegate::AppDelegate(Platform& platform)
 void AppDelegate::applicationDidFinishLaunching() {
   platform_.application.setAccessoryActivationPolicy();
   platform_.notificationCenter.setDelegate(weak_from_this());
-  if (StatusButton* button = statusItem.button()) button->setTitle("Velto");
+  // Nothing is known of the calendar yet: the brand.
+  if (StatusButton* button = statusItem.button()) button->setTitle(menuBarTitle(std::nullopt, now()));
   if (StatusButton* button = statusItem.button()) button->setToolTip("Velto Meetings Reminder");
   statusItem.setMenu(menu);
   rebuildMenu();
@@ -77,11 +81,33 @@ bool AppDelegate::joinNextMeeting() {
   return true;
 }
 
+void AppDelegate::cycleReminderClicked() {
+  defaults.setInteger(kReminderMinutesKey, nextReminderMinutes(defaults.integerForKey(kReminderMinutesKey)));
+  rebuildMenu();
+}
+
+// A click on a reminder opens the link it carries.
+void AppDelegate::didReceive(const NotificationResponse& response, std::function<void()> completionHandler) {
+  std::optional<Url> link = reminderLink(response);
+  Workspace& workspace = platform_.workspace;
+  platform_.runLoop.postTask([link, &workspace, completionHandler = std::move(completionHandler)] {
+    if (link) workspace.openURL(*link);
+    if (completionHandler) completionHandler();
+  });
+}
+
 void AppDelegate::postToSelf(void (AppDelegate::*operation)()) {
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
   platform_.runLoop.postTask([weakSelf, operation] {
     if (auto self = weakSelf.lock()) ((*self).*operation)();
   });
+}
+
+std::function<void()> AppDelegate::weakAction(void (AppDelegate::*operation)()) {
+  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+  return [weakSelf, operation] {
+    if (auto self = weakSelf.lock()) ((*self).*operation)();
+  };
 }
 
 }  // namespace CorlaMeetings

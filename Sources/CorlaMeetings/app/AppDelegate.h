@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,8 +15,10 @@
 namespace CorlaMeetings {
 
 // The one application object: owns all state, runs on the main thread, and reaches the
-// desktop only through `Platform`. Make it with `std::make_shared`: every closure handed
-// to the platform holds it weakly and does nothing once it is gone.
+// desktop only through `Platform`. What it shows and when it acts is decided by the plain
+// functions of meetings/, scheduling/ and ui/; this object holds the state and calls them.
+// Make it with `std::make_shared`: every closure handed to the platform holds it weakly and
+// does nothing once it is gone.
 class AppDelegate : public NotificationCenterDelegate, public std::enable_shared_from_this<AppDelegate> {
  public:
   explicit AppDelegate(Platform& platform);
@@ -42,9 +45,8 @@ class AppDelegate : public NotificationCenterDelegate, public std::enable_shared
   bool hasCalendarAccess() const { return calendarAccessGranted; }
   const std::set<std::string>& remindedKeys() const { return notifiedKeys; }
   std::shared_ptr<const Menu> currentMenu() const { return menu; }
-  std::vector<DaySection> groupedMeetings() const;
-  std::optional<MeetingItem> nextMeeting() const;
-  double fallbackRefreshInterval() const;
+  std::vector<DaySection> groupedMeetings() const { return groupByDay(meetings, now()); }
+  std::optional<MeetingItem> nextMeeting() const { return firstUnfinishedMeeting(meetings, now()); }
 
  private:
   void requestPermissions();
@@ -57,9 +59,8 @@ class AppDelegate : public NotificationCenterDelegate, public std::enable_shared
   void configureAdaptiveRefreshTimer();
   void updateMenuBarTitle();
   void sendDueNotifications();
-  MenuItem headerView() const;
-  MenuItem statusCard(const std::string& title, const std::string& subtitle, const std::string& detail) const;
-  std::string headerDetailText(const MeetingItem& item) const;
+  // A menu action that runs `operation` on this delegate if it still exists.
+  std::function<void()> weakAction(void (AppDelegate::*operation)());
 
   // Runs `operation` on this delegate from a posted main-thread task, if it still exists.
   void postToSelf(void (AppDelegate::*operation)());

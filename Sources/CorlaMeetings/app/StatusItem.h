@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "ui/StatusTitle.h"
+
 namespace CorlaMeetings {
 
 class Menu;
@@ -11,7 +13,7 @@ class Menu;
 class StatusButton {
  public:
   virtual ~StatusButton() = default;
-  virtual void setTitle(const std::string& title) = 0;
+  virtual void setTitle(const StatusTitle& title) = 0;
   virtual void setToolTip(const std::string& toolTip) = 0;
 };
 

@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "app/AppDelegate.h"
 #include "app/LocalCalendar.h"
 #include "ui/DisplayText.h"
 
@@ -29,9 +28,5 @@ std::optional<MeetingItem> firstUnfinishedMeeting(const std::vector<MeetingItem>
   }
   return std::nullopt;
 }
-
-std::vector<DaySection> AppDelegate::groupedMeetings() const { return groupByDay(meetings, now()); }
-
-std::optional<MeetingItem> AppDelegate::nextMeeting() const { return firstUnfinishedMeeting(meetings, now()); }
 
 }  // namespace CorlaMeetings

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "meetings/PlainText.h"
+
 namespace CorlaMeetings {
 
 namespace {
@@ -29,13 +31,6 @@ bool hasOnlyUrlCharacters(std::string_view text) {
 std::string textOf(const UriTextRangeA& range) {
   if (range.first == nullptr || range.afterLast == nullptr) return {};
   return std::string(range.first, range.afterLast);
-}
-
-std::string asciiLowercased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 // uriparser allocates the path segments and query pieces it finds; they have to go

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/AppDelegate.h"
-
 namespace CorlaMeetings {
 
 double refreshPeriod(bool calendarAccessGranted, const std::optional<MeetingItem>& next, Instant now) {
@@ -17,23 +15,5 @@ double refreshPeriod(bool calendarAccessGranted, const std::optional<MeetingItem
 }
 
 double refreshTolerance(double period) { return std::min(period * 0.25, 60.0); }
-
-double AppDelegate::fallbackRefreshInterval() const {
-  return refreshPeriod(calendarAccessGranted, nextMeeting(), now());
-}
-
-// Every refresh ends here, so the next tick always comes one full period after the latest
-// refresh, whatever started it.
-void AppDelegate::configureAdaptiveRefreshTimer() {
-  if (refreshTimer) refreshTimer->invalidate();
-  refreshTimer.reset();
-
-  double period = fallbackRefreshInterval();
-  std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-  refreshTimer = platform_.runLoop.scheduleRepeatingTimer(period, [weakSelf] {
-    if (auto self = weakSelf.lock()) self->postToSelf(&AppDelegate::refreshMeetings);
-  });
-  if (refreshTimer) refreshTimer->setTolerance(refreshTolerance(period));
-}
 
 }  // namespace CorlaMeetings

@@ -15,4 +15,8 @@ double refreshPeriod(bool calendarAccessGranted, const std::optional<MeetingItem
 // How late the timer may fire: a quarter of the period, at most a minute.
 double refreshTolerance(double period);
 
+// Calendar stores post changes in bursts (a sync writes many events): one refresh this many
+// seconds after the last change of a burst.
+inline constexpr double kCalendarChangeSettleSeconds = 0.8;
+
 }  // namespace CorlaMeetings

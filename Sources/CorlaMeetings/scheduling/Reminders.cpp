@@ -1,11 +1,20 @@
 #include "scheduling/Reminders.h"
 
 #include <limits>
+#include <utility>
+#include <variant>
 
-#include "app/AppDelegate.h"
+#include "meetings/PlainText.h"
 #include "ui/DisplayText.h"
 
 namespace CorlaMeetings {
+
+namespace {
+
+// The user information key of a reminder's join link.
+constexpr char kJoinURLKey[] = "joinURL";
+
+}  // namespace
 
 std::int64_t effectiveLeadMinutes(std::int64_t storedMinutes) { return storedMinutes == 0 ? 15 : storedMinutes; }
 
@@ -43,35 +52,39 @@ std::string reminderBody(const MeetingItem& item, double secondsUntilStart) {
   // The countdown reads "Starts now" in the last minute, which would make "starts Starts
   // now"; the sentence says it once.
   if (!(secondsUntilStart >= 60)) return item.title() + " starts now.";
-  return item.title() + " starts " + lowercased(startsInText(secondsUntilStart)) + ".";
+  return item.title() + " starts " + asciiLowercased(startsInText(secondsUntilStart)) + ".";
 }
 
-// Posted at refreshes only, never scheduled ahead: a reminder always reflects the calendar
-// as last read.
-void AppDelegate::sendDueNotifications() {
-  std::int64_t leadMinutes = effectiveLeadMinutes(defaults.integerForKey(kReminderMinutesKey));
+std::vector<NotificationRequest> dueReminders(const std::vector<MeetingItem>& meetings, std::int64_t leadMinutes,
+                                              Instant now, std::set<std::string>& remindedKeys) {
   double window = leadWindowSeconds(leadMinutes);
-
+  std::vector<NotificationRequest> due;
   for (const MeetingItem& item : meetings) {
-    double secondsLeft = secondsBetween(now(), item.event->startDate);
+    double secondsLeft = secondsBetween(now, item.event->startDate);
     if (secondsLeft <= 0 || secondsLeft > window) continue;
 
     std::string key = reminderKey(*item.event, leadMinutes);
-    if (!notifiedKeys.insert(key).second) continue;
+    if (!remindedKeys.insert(key).second) continue;
 
     NotificationRequest request;
     request.identifier = key;
     request.title = "Meeting soon";
-    request.body = reminderBody(item, secondsBetween(now(), item.event->startDate));
+    request.body = reminderBody(item, secondsLeft);
     request.defaultSound = true;
-    if (item.joinURL) request.userInfo["joinURL"] = item.joinURL->absoluteString();
-    platform_.notificationCenter.add(request);
+    if (item.joinURL) request.userInfo[kJoinURLKey] = item.joinURL->absoluteString();
+    due.push_back(std::move(request));
   }
+  return due;
 }
 
-void AppDelegate::cycleReminderClicked() {
-  defaults.setInteger(kReminderMinutesKey, nextReminderMinutes(defaults.integerForKey(kReminderMinutesKey)));
-  rebuildMenu();
+std::optional<Url> reminderLink(const NotificationResponse& response) {
+  auto entry = response.userInfo.find(kJoinURLKey);
+  if (entry == response.userInfo.end()) return std::nullopt;
+  const std::string* text = std::get_if<std::string>(&entry->second);
+  if (!text) return std::nullopt;
+  std::optional<Url> link = Url::parse(*text);
+  if (!link || !link->isWebLink()) return std::nullopt;
+  return link;
 }
 
 }  // namespace CorlaMeetings

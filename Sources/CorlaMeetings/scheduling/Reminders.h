@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "app/CalendarEvent.h"
+#include "app/NotificationCenter.h"
+#include "app/Time.h"
 #include "meetings/MeetingItem.h"
 
 namespace CorlaMeetings {
@@ -29,5 +34,16 @@ std::string reminderKey(const CalendarEvent& event, std::int64_t leadMinutes);
 
 // "Design review starts in 14m." — or "... starts now." in the last minute.
 std::string reminderBody(const MeetingItem& item, double secondsUntilStart);
+
+// The reminders due at `now` that `remindedKeys` does not hold yet, in meeting order; their
+// keys are added to it. A meeting is due from `leadMinutes` before its start (inclusive)
+// until the start (exclusive). Decided at refreshes only, never scheduled ahead: a reminder
+// always reflects the calendar as last read.
+std::vector<NotificationRequest> dueReminders(const std::vector<MeetingItem>& meetings, std::int64_t leadMinutes,
+                                              Instant now, std::set<std::string>& remindedKeys);
+
+// The link a click on a reminder opens: the web link it carries, if any. The user
+// information comes back from the desktop, so its shape is checked, not assumed.
+std::optional<Url> reminderLink(const NotificationResponse& response);
 
 }  // namespace CorlaMeetings

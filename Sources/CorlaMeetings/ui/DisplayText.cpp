@@ -167,12 +167,4 @@ std::string cleanedMeetingName(std::string_view title, std::size_t limit) {
   return truncatedWithEllipsis(trimmingWhitespace(name), limit);
 }
 
-std::string lowercased(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return result;
-}
-
 }  // namespace CorlaMeetings

@@ -34,7 +34,4 @@ std::string truncatedWithEllipsis(std::string_view text, std::size_t limit);
 // removed, trimmed, then cut to `limit` characters.
 std::string cleanedMeetingName(std::string_view title, std::size_t limit);
 
-// ASCII lower case; other characters unchanged.
-std::string lowercased(std::string_view text);
-
 }  // namespace CorlaMeetings

@@ -1,6 +1,5 @@
 #include "ui/HeaderView.h"
 
-#include "app/AppDelegate.h"
 #include "ui/DisplayText.h"
 
 namespace CorlaMeetings {
@@ -12,6 +11,13 @@ std::shared_ptr<Label> makeLabel(std::string text, Rect frame, Font font, Color 
   label->font = font;
   label->textColor = color;
   return label;
+}
+
+// "Live now • 9:00 AM-10:00 AM" or "In 5m • 9:00 AM-10:00 AM".
+std::string headerDetailText(const MeetingItem& item, Instant now) {
+  std::string lead =
+      item.isHappeningNow(now) ? "Live now" : startsInText(secondsBetween(now, item.event->startDate));
+  return lead + " \u2022 " + timeRange(*item.event);
 }
 
 }  // namespace
@@ -47,31 +53,6 @@ StatusCardView::StatusCardView(const std::string& title, const std::string& subt
   addSubview(makeLabel(title, {18, 58, 340, 24}, Font::system(17, FontWeight::bold), labelColor()));
   addSubview(makeLabel(subtitle, {18, 35, 340, 18}, Font::system(13, FontWeight::semibold), labelColor()));
   addSubview(makeLabel(detail, {18, 14, 340, 18}, Font::system(12, FontWeight::regular), secondaryLabelColor()));
-}
-
-std::string headerDetailText(const MeetingItem& item, Instant now) {
-  std::string lead =
-      item.isHappeningNow(now) ? "Live now" : startsInText(secondsBetween(now, item.event->startDate));
-  return lead + " \u2022 " + timeRange(*item.event);
-}
-
-MenuItem AppDelegate::headerView() const {
-  MenuItem item;
-  item.kind = MenuItem::Kind::view;
-  item.view = std::make_shared<HeaderView>(meetings, nextMeeting(), platform_.clock);
-  return item;
-}
-
-MenuItem AppDelegate::statusCard(const std::string& title, const std::string& subtitle,
-                                 const std::string& detail) const {
-  MenuItem item;
-  item.kind = MenuItem::Kind::view;
-  item.view = std::make_shared<StatusCardView>(title, subtitle, detail);
-  return item;
-}
-
-std::string AppDelegate::headerDetailText(const MeetingItem& item) const {
-  return CorlaMeetings::headerDetailText(item, now());
 }
 
 }  // namespace CorlaMeetings

@@ -42,7 +42,4 @@ class StatusCardView : public View {
   const Label& label(std::size_t index) const { return static_cast<const Label&>(*subviews()[index]); }
 };
 
-// "Live now • 9:00 AM-10:00 AM" or "In 5m • 9:00 AM-10:00 AM".
-std::string headerDetailText(const MeetingItem& item, Instant now);
-
 }  // namespace CorlaMeetings

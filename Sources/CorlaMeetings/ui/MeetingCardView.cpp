@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "meetings/MeetingService.h"
+#include "meetings/PlainText.h"
 #include "ui/DisplayText.h"
 
 namespace CorlaMeetings {
@@ -73,7 +74,7 @@ std::string MeetingCardView::locationText() const {
     if (!location.empty()) return location;
   }
   if (item_.joinURL && !item_.joinURL->host().empty()) {
-    const std::string host = lowercased(item_.joinURL->host());
+    const std::string host = asciiLowercased(item_.joinURL->host());
     for (const MeetingService& service : meetingServices) {
       if (host.find(service.host) != std::string::npos) return std::string(service.displayName);
     }

@@ -1,25 +1,16 @@
 #include "ui/MenuBarTitle.h"
 
-#include "app/AppDelegate.h"
 #include "ui/DisplayText.h"
 
 namespace CorlaMeetings {
 
-std::string menuBarTitle(const std::optional<MeetingItem>& next, Instant now) {
-  if (!next) return "Velto";
-  std::string prefix;
-  if (next->isHappeningNow(now)) {
-    prefix = "\u25CF ";
-  } else {
-    if (secondsBetween(now, next->event->startDate) > 10800) return "Velto";
-    prefix = "Velto ";
-  }
-  return prefix + cleanedMeetingName(next->title(), 18);
+StatusTitle menuBarTitle(const std::optional<MeetingItem>& next, Instant now) {
+  if (!next) return {"Velto", StatusState::brand};
+  if (next->isHappeningNow(now)) return {"\u25CF " + cleanedMeetingName(next->title(), 18), StatusState::live};
+  if (secondsBetween(now, next->event->startDate) > 10800) return {"Velto", StatusState::brand};
+  return {"Velto " + cleanedMeetingName(next->title(), 18), StatusState::soon};
 }
 
-void AppDelegate::updateMenuBarTitle() {
-  std::string title = menuBarTitle(nextMeeting(), now());
-  if (StatusButton* button = statusItem.button()) button->setTitle(title);
-}
+StatusTitle noAccessTitle() { return {"Velto!", StatusState::noAccess}; }
 
 }  // namespace CorlaMeetings

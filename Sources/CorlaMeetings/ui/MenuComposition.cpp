@@ -1,7 +1,10 @@
-#include <algorithm>
+#include "ui/MenuComposition.h"
 
-#include "app/AppDelegate.h"
-#include "scheduling/Reminders.h"
+#include <algorithm>
+#include <string>
+
+#include "meetings/DaySection.h"
+#include "ui/HeaderView.h"
 #include "ui/MeetingCardView.h"
 
 namespace CorlaMeetings {
@@ -20,72 +23,76 @@ MenuItem textItem(MenuItem::Kind kind, std::string title) {
   return item;
 }
 
+MenuItem viewItem(std::shared_ptr<View> view) {
+  MenuItem item;
+  item.kind = MenuItem::Kind::view;
+  item.view = std::move(view);
+  return item;
+}
+
+MenuItem command(std::string title, std::string key, std::function<void()> action) {
+  MenuItem item;
+  item.kind = MenuItem::Kind::command;
+  item.title = std::move(title);
+  item.keyEquivalent = std::move(key);
+  item.action = std::move(action);
+  return item;
+}
+
+void addMeetingSections(std::vector<MenuItem>& items, const std::vector<MeetingItem>& meetings, Instant now,
+                        const MenuActions& actions) {
+  std::vector<DaySection> sections = groupByDay(meetings, now);
+  std::size_t shown = 0;
+  for (std::size_t s = 0; s < std::min(kMaxSections, sections.size()); ++s) {
+    MenuItem title = textItem(MenuItem::Kind::sectionTitle, sections[s].title);
+    title.attributes = TextAttributes{Font::system(12, FontWeight::semibold), secondaryLabelColor()};
+    items.push_back(std::move(title));
+
+    const std::vector<MeetingItem>& dayItems = sections[s].items;
+    for (std::size_t i = 0; i < std::min(kMaxCardsPerSection, dayItems.size()); ++i) {
+      const MeetingItem& meeting = dayItems[i];
+      auto join = [openLink = actions.openLink, link = meeting.joinURL] {
+        if (openLink && link && link->isWebLink()) openLink(*link);
+      };
+      items.push_back(viewItem(std::make_shared<MeetingCardView>(meeting, std::move(join), now)));
+      ++shown;
+    }
+  }
+  if (shown < meetings.size()) {
+    items.push_back(
+        textItem(MenuItem::Kind::more, "+ " + std::to_string(meetings.size() - shown) + " more in the next 4 days"));
+  }
+}
+
 }  // namespace
 
-// Rebuilt whole from the current state every time, never edited in place.
-void AppDelegate::rebuildMenu() {
-  menu->removeAllItems();
-
-  if (!calendarAccessGranted) {
-    menu->addItem(statusCard("Velto Meetings Reminder", "Calendar access needed",
-                             "Allow Calendar permission, then refresh."));
+std::vector<MenuItem> composeMenu(const MenuContent& content, const Clock& clock, const MenuActions& actions) {
+  std::vector<MenuItem> items;
+  const Instant now = clock.now();
+  if (!content.calendarAccessGranted) {
+    items.push_back(viewItem(std::make_shared<StatusCardView>("Velto Meetings Reminder", "Calendar access needed",
+                                                              "Allow Calendar permission, then refresh.")));
   } else {
-    menu->addItem(headerView());
-    menu->addItem(MenuItem::separator());
-    if (meetings.empty()) {
-      menu->addItem(statusCard("No meetings", "Next 4 days are clear", "Nothing scheduled in your visible calendars."));
+    items.push_back(viewItem(
+        std::make_shared<HeaderView>(content.meetings, firstUnfinishedMeeting(content.meetings, now), clock)));
+    items.push_back(MenuItem::separator());
+    if (content.meetings.empty()) {
+      items.push_back(viewItem(std::make_shared<StatusCardView>("No meetings", "Next 4 days are clear",
+                                                                "Nothing scheduled in your visible calendars.")));
     } else {
-      std::vector<DaySection> sections = groupedMeetings();
-      std::size_t shown = 0;
-      std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-      for (std::size_t s = 0; s < std::min(kMaxSections, sections.size()); ++s) {
-        MenuItem title = textItem(MenuItem::Kind::sectionTitle, sections[s].title);
-        title.attributes = TextAttributes{Font::system(12, FontWeight::semibold), secondaryLabelColor()};
-        menu->addItem(std::move(title));
-
-        const std::vector<MeetingItem>& items = sections[s].items;
-        for (std::size_t i = 0; i < std::min(kMaxCardsPerSection, items.size()); ++i) {
-          MeetingItem meeting = items[i];
-          auto joinAction = [weakSelf, meeting] {
-            auto self = weakSelf.lock();
-            if (!self) return;
-            if (meeting.joinURL && meeting.joinURL->isWebLink()) self->platform_.workspace.openURL(*meeting.joinURL);
-          };
-          MenuItem card;
-          card.kind = MenuItem::Kind::view;
-          card.view = std::make_shared<MeetingCardView>(meeting, std::move(joinAction), now());
-          menu->addItem(std::move(card));
-          ++shown;
-        }
-      }
-      if (shown < meetings.size()) {
-        menu->addItem(textItem(MenuItem::Kind::more,
-                               "+ " + std::to_string(meetings.size() - shown) + " more in the next 4 days"));
-      }
+      addMeetingSections(items, content.meetings, now, actions);
     }
   }
 
-  auto command = [this](std::string title, std::string key, void (AppDelegate::*action)()) {
-    MenuItem item;
-    item.kind = MenuItem::Kind::command;
-    item.title = std::move(title);
-    item.keyEquivalent = std::move(key);
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    item.action = [weakSelf, action] {
-      if (auto self = weakSelf.lock()) ((*self).*action)();
-    };
-    return item;
-  };
-  std::int64_t reminderMinutes = effectiveLeadMinutes(defaults.integerForKey(kReminderMinutesKey));
-
-  menu->addItem(MenuItem::separator());
-  menu->addItem(command("Refresh", "r", &AppDelegate::refreshClicked));
-  menu->addItem(command("Open Calendar", "o", &AppDelegate::openCalendarClicked));
-  menu->addItem(command("Reminder: " + std::to_string(reminderMinutes) + " min before", "",
-                        &AppDelegate::cycleReminderClicked));
-  menu->addItem(command("Request Calendar Permission", "", &AppDelegate::requestCalendarClicked));
-  menu->addItem(MenuItem::separator());
-  menu->addItem(command("Quit", "q", &AppDelegate::quitClicked));
+  items.push_back(MenuItem::separator());
+  items.push_back(command("Refresh", "r", actions.refresh));
+  items.push_back(command("Open Calendar", "o", actions.openCalendar));
+  items.push_back(command("Reminder: " + std::to_string(content.reminderMinutes) + " min before", "",
+                          actions.cycleReminder));
+  items.push_back(command("Request Calendar Permission", "", actions.requestCalendar));
+  items.push_back(MenuItem::separator());
+  items.push_back(command("Quit", "q", actions.quit));
+  return items;
 }
 
 }  // namespace CorlaMeetings

@@ -1,28 +1,10 @@
 #include "ui/MenuText.h"
 
+#include "meetings/PlainText.h"
 #include "ui/HeaderView.h"
 #include "ui/MeetingCardView.h"
 
 namespace CorlaMeetings {
-
-std::string singleLine(const std::string& text) {
-  std::string line;
-  line.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    bool c1 = c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-              static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-    if (c < 0x20 || c == 0x7F) {
-      line += ' ';
-    } else if (c1) {
-      line += ' ';
-      ++i;
-    } else {
-      line += text[i];
-    }
-  }
-  return line;
-}
 
 namespace {
 

@@ -18,7 +18,4 @@ namespace CorlaMeetings {
 // Texts come from invites, so control characters are replaced: one item stays one line.
 std::vector<std::string> menuTextLines(const Menu& menu);
 
-// `text` with every C0/C1 control character (line breaks, escapes) replaced by a space.
-std::string singleLine(const std::string& text);
-
 }  // namespace CorlaMeetings

@@ -1,6 +1,7 @@
 #include "Qt/IniPreferences.h"
 
 #include "Qt/XdgDirectories.h"
+#include "meetings/PlainText.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,9 +33,7 @@ std::string_view trimmed(std::string_view text) {
 bool equalsIgnoringCase(std::string_view text, std::string_view lowercase) {
   if (text.size() != lowercase.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != lowercase[i]) return false;
+    if (asciiLowercase(text[i]) != lowercase[i]) return false;
   }
   return true;
 }

@@ -13,7 +13,7 @@
 #include "QtMenu/SemanticColors.h"
 #include "QtMenu/Theme.h"
 #include "QtMenu/ViewWidget.h"
-#include "ui/MenuText.h"
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 

@@ -15,7 +15,7 @@
 #include "QtMenu/FlippedGeometry.h"
 #include "QtMenu/QPainterGraphicsContext.h"
 #include "QtMenu/SemanticColors.h"
-#include "ui/MenuText.h"
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 

@@ -13,7 +13,7 @@ namespace CorlaMeetings {
 
 namespace {
 
-StatusNotifierPixmaps pixmapsFor(TrayIconState state) {
+StatusNotifierPixmaps pixmapsFor(StatusState state) {
   StatusNotifierPixmaps pixmaps;
   for (int size : kTrayIconSizes) pixmaps.append(toStatusNotifierPixmap(paintTrayIcon(state, size)));
   return pixmaps;
@@ -80,7 +80,7 @@ void StatusNotifierItem::setToolTip(const QString& toolTip) {
   emit adaptor_->NewToolTip();
 }
 
-void StatusNotifierItem::setIconState(TrayIconState state) {
+void StatusNotifierItem::setIconState(StatusState state) {
   if (state == iconState_) return;
   iconState_ = state;
   iconPixmaps_ = pixmapsFor(state);

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "QtTray/StatusNotifierTypes.h"
-#include "QtTray/TrayIconState.h"
+#include "ui/StatusTitle.h"
 
 namespace CorlaMeetings {
 
@@ -49,7 +49,7 @@ class StatusNotifierItem : public QObject {
   // Each setter tells the panels only when something changed.
   void setTitle(const QString& title);
   void setToolTip(const QString& toolTip);
-  void setIconState(TrayIconState state);
+  void setIconState(StatusState state);
   // The menu the panels draw themselves; empty until one is given.
   void setMenu(std::shared_ptr<Menu> menu);
 
@@ -71,7 +71,7 @@ class StatusNotifierItem : public QObject {
   DBusMenuExporter* menuExporter_;      // a Qt child of this object
   QString title_;
   QString toolTip_;
-  TrayIconState iconState_ = TrayIconState::brand;
+  StatusState iconState_ = StatusState::brand;
   StatusNotifierPixmaps iconPixmaps_;
 };
 

@@ -54,7 +54,7 @@ void paintExclamation(QPainter& painter) {
 
 }  // namespace
 
-QImage paintTrayIcon(TrayIconState state, int size) {
+QImage paintTrayIcon(StatusState state, int size) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter painter(&image);
@@ -62,16 +62,16 @@ QImage paintTrayIcon(TrayIconState state, int size) {
   painter.scale(size / 24.0, size / 24.0);
   paintCalendar(painter);
   switch (state) {
-    case TrayIconState::brand:
+    case StatusState::brand:
       break;
-    case TrayIconState::alert:
+    case StatusState::noAccess:
       paintBadge(painter, QColor(kAlertRed));
       paintExclamation(painter);
       break;
-    case TrayIconState::soon:
+    case StatusState::soon:
       paintBadge(painter, toQColor(veltoBlue()));
       break;
-    case TrayIconState::live:
+    case StatusState::live:
       paintBadge(painter, toQColor(veltoLime()));
       break;
   }
@@ -79,7 +79,7 @@ QImage paintTrayIcon(TrayIconState state, int size) {
   return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QIcon trayIcon(TrayIconState state) {
+QIcon trayIcon(StatusState state) {
   QIcon icon;
   for (int size : kTrayIconSizes) icon.addPixmap(QPixmap::fromImage(paintTrayIcon(state, size)));
   return icon;

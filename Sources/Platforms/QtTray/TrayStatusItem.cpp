@@ -38,9 +38,9 @@ void TrayStatusItem::setMenu(std::shared_ptr<Menu> menu) {
   if (statusNotifierItem_) statusNotifierItem_->setMenu(menu_);
 }
 
-void TrayStatusItem::setTitle(const std::string& title) {
-  title_ = panelLine(title);
-  iconState_ = trayIconStateForTitle(title);
+void TrayStatusItem::setTitle(const StatusTitle& title) {
+  title_ = panelLine(title.text);
+  iconState_ = title.state;
   if (statusNotifierItem_) {
     statusNotifierItem_->setTitle(title_);
     statusNotifierItem_->setIconState(iconState_);

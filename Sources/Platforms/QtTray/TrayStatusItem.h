@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "QtTray/TrayIconState.h"
 #include "app/StatusItem.h"
 
 class QDBusServiceWatcher;
@@ -21,8 +20,8 @@ class StatusNotifierItem;
 
 // The status item in the desktop's panel. A StatusNotifierItem where a watcher is on the
 // bus (its label and Title carry the status title); otherwise Qt's own tray icon, whose tool
-// tip carries it. Either way the icon shows the state the title is in, for panels that show
-// no text. A watcher that appears later takes the item over from Qt's icon, and one that
+// tip carries it. Either way the icon shows the title's state, for panels that show no
+// text. A watcher that appears later takes the item over from Qt's icon, and one that
 // restarts learns of the item again. Main thread; a QApplication must exist.
 class TrayStatusItem : public QObject, public StatusItem, private StatusButton {
   Q_OBJECT
@@ -44,12 +43,12 @@ class TrayStatusItem : public QObject, public StatusItem, private StatusButton {
   void setMenu(std::shared_ptr<Menu> menu) override;
 
   Presentation presentation() const;
-  TrayIconState iconState() const { return iconState_; }
+  StatusState iconState() const { return iconState_; }
   // Qt's icon while it stands in; null otherwise.
   QSystemTrayIcon* systemTrayIcon() const { return systemTrayIcon_; }
 
  private:
-  void setTitle(const std::string& title) override;
+  void setTitle(const StatusTitle& title) override;
   void setToolTip(const std::string& toolTip) override;
 
   void watcherAppeared();
@@ -63,7 +62,7 @@ class TrayStatusItem : public QObject, public StatusItem, private StatusButton {
   std::shared_ptr<Menu> menu_;
   QString title_;
   QString toolTip_;
-  TrayIconState iconState_ = TrayIconState::brand;
+  StatusState iconState_ = StatusState::brand;
   QDBusServiceWatcher* watcher_;  // a Qt child
   std::unique_ptr<StatusNotifierItem> statusNotifierItem_;
   QSystemTrayIcon* systemTrayIcon_ = nullptr;  // a Qt child, while it stands in

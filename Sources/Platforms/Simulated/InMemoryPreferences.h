@@ -22,7 +22,6 @@ class InMemoryPreferences : public Preferences {
 
   bool contains(const std::string& key) const { return values_.count(key) != 0; }
   std::set<std::string> keys() const;
-  void removeValue(const std::string& key) { values_.erase(key); }
 
  private:
   std::map<std::string, std::variant<bool, std::int64_t>> values_;

@@ -14,27 +14,25 @@ void RecordingNotificationCenter::setDelegate(std::weak_ptr<NotificationCenterDe
 
 void RecordingNotificationCenter::requestAuthorization(std::function<void(bool granted)> completion) {
   ++authorizationRequestCount_;
-  runLoop_.postTask([completion = std::move(completion), granted = authorizationAnswer_] {
-    if (completion) completion(granted);
+  runLoop_.postTask([completion = std::move(completion)] {
+    if (completion) completion(true);
   });
 }
 
 void RecordingNotificationCenter::add(const NotificationRequest& request) {
   posted_.push_back(request);
-  (deliveryAllowed_ ? delivered_ : dropped_).push_back(request);
 }
 
 bool RecordingNotificationCenter::click(const std::string& identifier) {
-  auto found = std::find_if(delivered_.rbegin(), delivered_.rend(),
+  auto found = std::find_if(posted_.rbegin(), posted_.rend(),
                             [&](const NotificationRequest& request) { return request.identifier == identifier; });
-  if (found == delivered_.rend()) return false;
+  if (found == posted_.rend()) return false;
   return deliverResponse({found->identifier, found->userInfo});
 }
 
 bool RecordingNotificationCenter::deliverResponse(const NotificationResponse& response) {
   std::shared_ptr<NotificationCenterDelegate> delegate = delegate_.lock();
   if (!delegate) return false;
-  ++responseCount_;
   delegate->didReceive(response, [count = completionCount_] { ++*count; });
   return true;
 }

@@ -23,16 +23,9 @@ class RecordingNotificationCenter : public NotificationCenter {
   void requestAuthorization(std::function<void(bool granted)> completion) override;
   void add(const NotificationRequest& request) override;
 
-  // The answer to authorization requests, given from a task posted to the run loop. True
-  // unless set.
-  void answerAuthorizationWith(bool granted) { authorizationAnswer_ = granted; }
-  // False plays a desktop without a notification service, or a user who turned alerts off:
-  // added requests are then dropped, silently as far as the caller can tell. True unless set.
-  void setDeliveryAllowed(bool allowed) { deliveryAllowed_ = allowed; }
-
-  // Plays a click on the latest delivered notification with `identifier`: a response with
+  // Plays a click on the latest notification posted with `identifier`: a response with
   // its user information reaches the delegate. A clicked notification stays delivered, so it
-  // can be clicked again. False when nothing was delivered under that identifier or the
+  // can be clicked again. False when nothing was posted under that identifier or the
   // delegate is gone.
   bool click(const std::string& identifier);
   // Hands any response to the delegate, for user information no request of ours carries.
@@ -41,24 +34,16 @@ class RecordingNotificationCenter : public NotificationCenter {
 
   bool hasDelegate() const { return !delegate_.expired(); }
   int authorizationRequestCount() const { return authorizationRequestCount_; }
-  const std::vector<NotificationRequest>& posted() const { return posted_; }  // every request, delivered or not
-  const std::vector<NotificationRequest>& delivered() const { return delivered_; }
-  const std::vector<NotificationRequest>& dropped() const { return dropped_; }
-  // Responses that reached the delegate, and calls of their completion handlers (from any
-  // thread, at any time, even after this centre is gone).
-  int responseCount() const { return responseCount_; }
+  const std::vector<NotificationRequest>& posted() const { return posted_; }
+  // Calls of the completion handlers of responses (from any thread, at any time, even after
+  // this centre is gone).
   int completionCount() const { return *completionCount_; }
 
  private:
   RunLoop& runLoop_;
   std::weak_ptr<NotificationCenterDelegate> delegate_;
-  bool authorizationAnswer_ = true;
-  bool deliveryAllowed_ = true;
   int authorizationRequestCount_ = 0;
   std::vector<NotificationRequest> posted_;
-  std::vector<NotificationRequest> delivered_;
-  std::vector<NotificationRequest> dropped_;
-  std::atomic<int> responseCount_ = 0;
   std::shared_ptr<std::atomic<int>> completionCount_;
 };
 

@@ -94,9 +94,4 @@ int SimulatedCalendarStore::accessRequestCount() const {
   return accessRequestCount_;
 }
 
-std::size_t SimulatedCalendarStore::pendingAccessRequestCount() const {
-  std::lock_guard lock(accessMutex_);
-  return pendingAccessRequests_.size();
-}
-
 }  // namespace CorlaMeetings

@@ -40,7 +40,6 @@ class SimulatedCalendarStore : public CalendarStore {
   std::shared_ptr<const CalendarEvent> addEvent(CalendarEvent event);
   void replaceEvents(std::vector<CalendarEvent> events);
   void removeAllEvents();
-  const std::vector<std::shared_ptr<const CalendarEvent>>& allEvents() const { return events_; }
 
   // Calls the change observer now, on the calling thread (the main thread in tests).
   void postChange();
@@ -56,7 +55,6 @@ class SimulatedCalendarStore : public CalendarStore {
   void answerPendingAccessRequests(bool granted);
 
   int accessRequestCount() const;
-  std::size_t pendingAccessRequestCount() const;
   int queryCount() const { return queryCount_; }
   std::optional<Window> lastQueryWindow() const { return lastQueryWindow_; }
 

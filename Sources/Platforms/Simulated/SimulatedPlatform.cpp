@@ -2,10 +2,9 @@
 
 namespace CorlaMeetings {
 
-SimulatedPlatform::SimulatedPlatform(Instant start, bool statusItemHasButton)
+SimulatedPlatform::SimulatedPlatform(Instant start)
     : clock(start),
       runLoop(clock),
-      statusItem(statusItemHasButton),
       calendarStore(runLoop),
       notificationCenter(runLoop),
       bundle_{.application = application,

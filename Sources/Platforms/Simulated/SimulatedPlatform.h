@@ -17,7 +17,7 @@ namespace CorlaMeetings {
 // calendar store and notification centre answer through the run loop. What a test fixture
 // or a demo owns; it must outlive every AppDelegate made on platform().
 struct SimulatedPlatform {
-  explicit SimulatedPlatform(Instant start, bool statusItemHasButton = true);
+  explicit SimulatedPlatform(Instant start);
   SimulatedPlatform(const SimulatedPlatform&) = delete;
   SimulatedPlatform& operator=(const SimulatedPlatform&) = delete;
 

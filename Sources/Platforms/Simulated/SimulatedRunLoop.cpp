@@ -201,7 +201,7 @@ void SimulatedRunLoop::postTask(std::function<void()> task) {
 bool SimulatedRunLoop::runUntil(Instant end) {
   end = std::max(end, clock_.now());
   for (std::size_t ran = 0;; ++ran) {
-    if (ran == jobLimit_) {
+    if (ran == kJobLimit) {
       if (state_->hasDue(end)) return false;
       break;
     }
@@ -225,8 +225,6 @@ void SimulatedRunLoop::setTimerLateness(double fraction) {
   state_->lateness = std::isnan(fraction) ? 0 : std::clamp(fraction, 0.0, 1.0);
 }
 
-void SimulatedRunLoop::setJobLimit(std::size_t limit) { jobLimit_ = limit; }
-
 std::size_t SimulatedRunLoop::pendingTaskCount() const {
   std::lock_guard lock(state_->mutex);
   return state_->tasks.size();
@@ -245,16 +243,6 @@ std::vector<SimulatedRunLoop::TimerInfo> SimulatedRunLoop::liveTimers() const {
                       state_->fireTime(entry)});
   }
   return timers;
-}
-
-std::vector<Instant> SimulatedRunLoop::pendingWorkTimes() const {
-  std::lock_guard lock(state_->mutex);
-  std::vector<Instant> times;
-  for (const auto& [id, entry] : state_->entries) {
-    if (!entry.repeating) times.push_back(entry.planned);
-  }
-  std::sort(times.begin(), times.end());
-  return times;
 }
 
 std::uint64_t SimulatedRunLoop::totalTimerFirings() const {

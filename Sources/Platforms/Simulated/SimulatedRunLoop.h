@@ -46,7 +46,8 @@ class SimulatedRunLoop : public RunLoop {
   // Below this a repeating timer's interval is raised to it, so that no timer can pin the
   // loop at one instant.
   static constexpr double kShortestTimerInterval = 0.001;
-  static constexpr std::size_t kDefaultJobLimit = 1'000'000;
+  // How many jobs one run call may run.
+  static constexpr std::size_t kJobLimit = 1'000'000;
 
   explicit SimulatedRunLoop(SimulatedClock& clock);
   ~SimulatedRunLoop() override;
@@ -69,14 +70,11 @@ class SimulatedRunLoop : public RunLoop {
   // 0 fires timers on time (the default), 1 at their full tolerance late, values in between
   // in proportion; clamped to [0, 1]. Applies to every timer from its next firing.
   void setTimerLateness(double fraction);
-  // How many jobs one run call may run.
-  void setJobLimit(std::size_t limit);
 
   std::size_t pendingTaskCount() const;
   std::size_t liveTimerCount() const;
   std::size_t pendingWorkCount() const;
-  std::vector<TimerInfo> liveTimers() const;      // in the order they were created
-  std::vector<Instant> pendingWorkTimes() const;  // due times, earliest first
+  std::vector<TimerInfo> liveTimers() const;  // in the order they were created
   std::uint64_t totalTimerFirings() const;
 
  private:
@@ -86,7 +84,6 @@ class SimulatedRunLoop : public RunLoop {
 
   SimulatedClock& clock_;
   std::shared_ptr<State> state_;
-  std::size_t jobLimit_ = kDefaultJobLimit;
 };
 
 }  // namespace CorlaMeetings

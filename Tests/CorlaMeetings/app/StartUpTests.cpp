@@ -13,7 +13,8 @@ TEST_F(StartUp, ShowsBrandAndAccessNeededMenuBeforeAccessIsAnswered) {
   EXPECT_TRUE(sim.application.isAccessory());
   EXPECT_TRUE(sim.notificationCenter.hasDelegate());
   EXPECT_EQ(title(), "Velto");
-  EXPECT_EQ(sim.statusItem.simulatedButton()->toolTip(), "Velto Meetings Reminder");
+  EXPECT_EQ(statusState(), StatusState::brand);
+  EXPECT_EQ(sim.statusItem.simulatedButton().toolTip(), "Velto Meetings Reminder");
   EXPECT_EQ(sim.statusItem.menu(), delegate->currentMenu());
   EXPECT_EQ(menuOutline(), (std::vector<std::string>{"[status] Velto Meetings Reminder", "---", "Refresh (r)",
                                                      "Open Calendar (o)", "Reminder: 15 min before",
@@ -65,6 +66,7 @@ TEST_F(AccessRequests, GrantLoadsMeetingsAndRefusalShowsTheAlertWithoutReading) 
     launch();
     EXPECT_EQ(delegate->hasCalendarAccess(), granted);
     EXPECT_EQ(title(), granted ? "Velto Standup" : "Velto!");
+    EXPECT_EQ(statusState(), granted ? StatusState::soon : StatusState::noAccess);
     EXPECT_EQ(menuOutline()[0], granted ? "[header]" : "[status] Velto Meetings Reminder");
     EXPECT_EQ(sim.calendarStore.queryCount(), queries + (granted ? 1 : 0));
   }
