@@ -38,9 +38,11 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
                                                  const std::vector<std::string>& calendars) {
   std::vector<std::unique_ptr<CalendarStore>> stores;
   std::unique_ptr<Timer> pump;
+  ICalendarStoreOptions files;
+  files.index.folder = defaultStartupIndexFolder();
+  files.index.program = runningProgramIdentity();
 #if VELTO_WITH_EDS
   auto sources = systemSourceList(calendars, desktopCalendarServiceCheck());
-  ICalendarStoreOptions files;
   files.desktopCalendarsReadElsewhere = true;
   stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, sources, files));
   stores.push_back(std::make_unique<EdsCalendarStore>(runLoop, clock, sources));
@@ -50,7 +52,7 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
     pump = runLoop.scheduleRepeatingTimer(0.05, [] { dispatchPendingGLibEvents(); });
   }
 #else
-  stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars)));
+  stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars), files));
 #endif
   return std::make_unique<ProgramCalendarStore>(std::move(stores), std::move(pump));
 }

@@ -113,6 +113,7 @@ int main(int argc, char** argv) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
   environment.insert("XDG_DATA_HOME", home.path() + "/data");
+  environment.insert("XDG_CACHE_HOME", home.path() + "/cache");
   if (wayland) {
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("DISPLAY");
