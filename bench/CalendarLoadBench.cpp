@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "BenchCalendar.h"
-#include "ICalendar/LibicalLock.h"
-#include "ICalendar/ParsedCalendar.h"
-#include "ICalendar/SourceReader.h"
+#include "ICalendar/Libical/LibicalLock.h"
+#include "ICalendar/Query/ParsedCalendar.h"
+#include "ICalendar/Sources/SourceReader.h"
 
 namespace CorlaMeetings::Bench {
 namespace {

@@ -10,8 +10,8 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
-#include "ICalendar/ParseLimits.h"
-#include "ICalendar/ParsedCalendar.h"
+#include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 #include "meetings/JoinLinkDetection.h"
 
 using namespace CorlaMeetings;

@@ -10,9 +10,9 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
-#include "ICalendar/CalendarText.h"
-#include "ICalendar/TimeZoneResolver.h"
-#include "ICalendar/ZoneDefinition.h"
+#include "ICalendar/Parsing/CalendarTextSplitter.h"
+#include "ICalendar/Zones/TimeZoneResolver.h"
+#include "ICalendar/Zones/ZoneDefinition.h"
 
 using namespace CorlaMeetings;
 using namespace std::chrono;

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "ICalendar/ParsedCalendar.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 
 using namespace CorlaMeetings;
 

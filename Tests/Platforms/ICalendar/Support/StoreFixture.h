@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ICalendar/ICalendarStore.h"
+#include "ICalendar/Store/ICalendarStore.h"
 #include "Simulated/SimulatedRunLoop.h"
 
 namespace CorlaMeetings::testing_support {
