@@ -14,6 +14,8 @@
 
 #include "BenchCalendar.h"
 #include "ICalendar/Libical/LibicalLock.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/MergedCalendar.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/Sources/SourceReader.h"
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/Sources/SourceReader.h"
 #include "Simulated/SimulatedPlatform.h"

@@ -10,7 +10,9 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/MergedCalendar.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "meetings/JoinLinkDetection.h"
 

@@ -7,6 +7,7 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Parsing/ParseLimits.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 
 using namespace CorlaMeetings;

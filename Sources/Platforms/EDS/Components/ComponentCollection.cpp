@@ -5,7 +5,9 @@
 #include <utility>
 
 #include "EDS/Components/ComponentText.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/MergedCalendar.h"
 
 namespace CorlaMeetings {
 

@@ -6,19 +6,17 @@
 #include <cerrno>
 #include <system_error>
 
+#include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/UniqueFd.h"
+#include "ICalendar/Text/SizeText.h"
+
 namespace CorlaMeetings {
 
 namespace {
 
 std::string errorText(int error) { return std::system_category().message(error); }
 
-long long nanoseconds(const timespec& time) { return time.tv_sec * 1'000'000'000LL + time.tv_nsec; }
-
 }  // namespace
-
-FileSignature signatureOf(const struct stat& status) {
-  return {status.st_dev, status.st_ino, status.st_size, nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
-}
 
 FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink,
                                const std::function<bool()>& abandon) {
@@ -84,12 +82,6 @@ FileRead readRegularFileAt(int directory, const std::string& name, std::size_t m
 
 FileRead readRegularFile(const std::string& path, std::size_t maxBytes) {
   return readRegularFileAt(AT_FDCWD, path, maxBytes);
-}
-
-std::string sizeText(std::size_t bytes) {
-  constexpr std::size_t kMiB = std::size_t{1} << 20;
-  if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
-  return std::to_string(bytes) + " bytes";
 }
 
 }  // namespace CorlaMeetings

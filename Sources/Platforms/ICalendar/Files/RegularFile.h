@@ -1,43 +1,15 @@
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/UniqueFd.h"
+
 namespace CorlaMeetings {
-
-// An open file descriptor, closed with it.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// A file's identity and version as stat reports them: when it differs, so may the contents.
-struct FileSignature {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  long long modifiedNanoseconds = 0;
-  long long changedNanoseconds = 0;
-  bool operator==(const FileSignature&) const = default;
-};
-
-FileSignature signatureOf(const struct stat& status);
 
 struct FileRead {
   std::optional<std::string> bytes;  // the whole file; nothing when it was not read
@@ -63,8 +35,5 @@ using FileSink = std::function<void(std::string_view piece)>;
 // `abandon`, when given, is asked before each piece: once it says yes, the read stops.
 FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink,
                                const std::function<bool()>& abandon = {});
-
-// "64 MiB", or a count of bytes when that is not a whole number of MiB.
-std::string sizeText(std::size_t bytes);
 
 }  // namespace CorlaMeetings

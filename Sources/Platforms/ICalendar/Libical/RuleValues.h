@@ -15,4 +15,10 @@ std::vector<int> ruleValues(const short (&part)[N]) {
   return result;
 }
 
+// Whether the BY part holds any value.
+template <std::size_t N>
+bool hasRuleValues(const short (&part)[N]) {
+  return part[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
 }  // namespace CorlaMeetings

@@ -8,7 +8,8 @@
 
 #include "ICalendar/Libical/LibicalLock.h"
 #include "ICalendar/Parsing/ParseLimits.h"
-#include "ICalendar/Text/ProblemText.h"
+#include "ICalendar/Records/SingleEvent.h"
+#include "ICalendar/Text/ProblemLines.h"
 #include "ICalendar/Text/Utf8Text.h"
 
 namespace CorlaMeetings {

@@ -5,20 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "ICalendar/Query/EventCalendar.h"
-#include "ICalendar/Zones/TimeZoneResolver.h"
+#include "ICalendar/Parsing/RecordObserver.h"
 #include "ICalendar/Parsing/WrittenEvent.h"
+#include "ICalendar/Query/EventCalendar.h"
+#include "ICalendar/Records/SingleEvent.h"
+#include "ICalendar/Zones/TimeZoneResolver.h"
 
 namespace CorlaMeetings {
-
-// Told of each record a builder makes, with the event it was made from (a series'
-// master), before the record goes into its calendar.
-class RecordObserver {
- public:
-  virtual ~RecordObserver() = default;
-  virtual void madeSingle(const WrittenEvent& from, const SingleEvent& record) = 0;
-  virtual void madeSeries(const WrittenEvent& from, const Series& record) = 0;
-};
 
 // Turns the events read from one calendar text into its records: places times in their
 // zones, works out how long each occurrence lasts (DTEND, DURATION, or the defaults: a day

@@ -1,12 +1,13 @@
-#include "ICalendar/Query/ParsedCalendar.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/CalendarBuilder.h"
-#include "ICalendar/StartupIndex/CalendarLayout.h"
 #include "ICalendar/Parsing/CalendarTextSplitter.h"
 #include "ICalendar/Parsing/ParseLimits.h"
-#include "ICalendar/Text/ProblemText.h"
-#include "ICalendar/Zones/TimeZoneResolver.h"
 #include "ICalendar/Parsing/VEventReader.h"
+#include "ICalendar/StartupIndex/CalendarLayout.h"
+#include "ICalendar/Text/ProblemLines.h"
+#include "ICalendar/Zones/TimeZoneResolver.h"
 
 namespace CorlaMeetings {
 

@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <optional>
 
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/ParseLimits.h"
 #include "ICalendar/Parsing/UnfoldedLines.h"
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 
@@ -51,22 +53,11 @@ std::optional<std::string_view> plainValue(std::string_view name, std::string_vi
   if (colon == nameEnd) return line.substr(colon + 1);
   const std::string_view parameter = line.substr(nameEnd + 1, colon - nameEnd - 1);
   constexpr std::string_view kLanguage = "LANGUAGE=";
-  if (parameter.size() <= kLanguage.size()) return std::nullopt;
-  for (std::size_t i = 0; i < kLanguage.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(parameter[i])) != kLanguage[i]) return std::nullopt;
-  }
+  if (parameter.size() <= kLanguage.size() || !startsWithAsciiCaseless(parameter, kLanguage)) return std::nullopt;
   for (char c : parameter.substr(kLanguage.size())) {
     if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') return std::nullopt;
   }
   return line.substr(colon + 1);
-}
-
-std::string upperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return result;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -103,9 +94,9 @@ class BlockSplitter : public UnfoldedLines::Sink {
         text.find(':', nameEnd) == std::string_view::npos) {
       return;  // not a content line; libical would only note it as an error
     }
-    const std::string name = upperAscii(text.substr(0, nameEnd));
+    const std::string name = asciiUppercased(text.substr(0, nameEnd));
     if (name == "BEGIN" || name == "END") {
-      const std::string component = upperAscii(trimmed(text.substr(nameEnd + 1)));
+      const std::string component = asciiUppercased(trimmed(text.substr(nameEnd + 1)));
       if (name == "BEGIN") {
         begin(component, number);
       } else {
@@ -299,15 +290,6 @@ CalendarBlocks CalendarTextSplitter::finish() {
                                   " bytes; the rest is not read");
   }
   return std::move(state.out);
-}
-
-CalendarBlocks splitCalendarText(std::string_view text) {
-  std::vector<CalendarBlock> events;
-  CalendarTextSplitter splitter([&events](CalendarBlock block) { events.push_back(std::move(block)); });
-  splitter.feed(text);
-  CalendarBlocks blocks = splitter.finish();
-  blocks.events = std::move(events);
-  return blocks;
 }
 
 }  // namespace CorlaMeetings

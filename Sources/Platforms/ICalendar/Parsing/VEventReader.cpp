@@ -7,6 +7,7 @@
 
 #include "ICalendar/Libical/IcalTime.h"
 #include "ICalendar/Libical/LibicalLock.h"
+#include "ICalendar/Parsing/CalendarBlock.h"
 
 namespace CorlaMeetings {
 

@@ -4,6 +4,7 @@
 #include <variant>
 #include <vector>
 
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/CalendarTextSplitter.h"
 #include "ICalendar/Parsing/WrittenEvent.h"
 

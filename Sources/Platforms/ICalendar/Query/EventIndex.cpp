@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/Occurrence.h"
+#include "ICalendar/Records/SingleEvent.h"
 
 namespace CorlaMeetings {
 

@@ -4,8 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "ICalendar/Records/Series.h"
 #include "ICalendar/Query/OccurrenceQuery.h"
+#include "ICalendar/Records/Series.h"
+#include "ICalendar/Records/SingleEvent.h"
 
 namespace CorlaMeetings {
 

@@ -1,5 +1,4 @@
-#include <memory>
-#include <vector>
+#include "ICalendar/Query/MergedCalendar.h"
 
 #include "ICalendar/Query/EventCalendar.h"
 #include "ICalendar/Query/ParsedCalendar.h"

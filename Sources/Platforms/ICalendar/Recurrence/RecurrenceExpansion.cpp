@@ -11,6 +11,7 @@
 #include "ICalendar/Libical/IcalTime.h"
 #include "ICalendar/Libical/LibicalLock.h"
 #include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/Occurrence.h"
 #include "ICalendar/Recurrence/WeekNumberRule.h"
 
 namespace CorlaMeetings {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ICalendar/Libical/IcalTime.h"
+#include "ICalendar/Libical/RuleValues.h"
 #include "ICalendar/Parsing/ParseLimits.h"
 #include "ICalendar/Recurrence/RuleCanOccur.h"
 #include "ICalendar/Recurrence/WeekNumberRule.h"
@@ -13,16 +14,6 @@ namespace CorlaMeetings {
 namespace {
 
 using namespace std::chrono;
-
-template <std::size_t N>
-bool has(const short (&part)[N]) {
-  return part[0] != ICAL_RECURRENCE_ARRAY_MAX;
-}
-
-template <std::size_t N, typename Visit>
-void forEach(const short (&part)[N], Visit visit) {
-  for (std::size_t i = 0; i < N && part[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) visit(static_cast<int>(part[i]));
-}
 
 std::optional<Frequency> frequencyOf(icalrecurrencetype_frequency frequency) {
   switch (frequency) {
@@ -44,12 +35,12 @@ bool monthHasDay(int month, int dayNumber) {
 }
 
 bool someMonthHasSomeDay(const icalrecurrencetype& rule) {
-  if (!has(rule.by_month) || !has(rule.by_month_day)) return true;
+  if (!hasRuleValues(rule.by_month) || !hasRuleValues(rule.by_month_day)) return true;
   bool found = false;
-  forEach(rule.by_month, [&](int month) {
-    if (month < 1 || month > 12) return;
-    forEach(rule.by_month_day, [&](int dayNumber) { found = found || monthHasDay(month, dayNumber); });
-  });
+  for (int month : ruleValues(rule.by_month)) {
+    if (month < 1 || month > 12) continue;
+    for (int dayNumber : ruleValues(rule.by_month_day)) found = found || monthHasDay(month, dayNumber);
+  }
   return found;
 }
 
@@ -61,9 +52,9 @@ std::optional<std::string> costlyRule(const icalrecurrencetype& rule, Frequency 
     // libical steps a sub-daily rule one period at a time until a candidate passes the
     // coarser filters: a weekday or a month is met within the year, a 30 February never.
     bool numberedWeekday = false;
-    forEach(rule.by_day, [&](int value) { numberedWeekday = numberedWeekday || std::abs(value) > 7; });
-    if (has(rule.by_month_day) || has(rule.by_year_day) || has(rule.by_week_no) || has(rule.by_set_pos) ||
-        numberedWeekday) {
+    for (int value : ruleValues(rule.by_day)) numberedWeekday = numberedWeekday || std::abs(value) > 7;
+    if (hasRuleValues(rule.by_month_day) || hasRuleValues(rule.by_year_day) || hasRuleValues(rule.by_week_no) ||
+        hasRuleValues(rule.by_set_pos) || numberedWeekday) {
       return "repeats within the day but only on certain dates";
     }
   }
@@ -77,31 +68,32 @@ std::optional<std::string> costlyRule(const icalrecurrencetype& rule, Frequency 
 
 DayFilter dayFilterOf(const icalrecurrencetype& rule, Frequency frequency, LocalSeconds start) {
   DayFilter filter;
-  forEach(rule.by_month, [&](int month) {
+  for (int month : ruleValues(rule.by_month)) {
     if (month >= 1 && month <= 12) filter.months |= static_cast<std::uint16_t>(1u << month);
-  });
+  }
   bool negativeDay = false;
-  forEach(rule.by_month_day, [&](int dayNumber) {
+  for (int dayNumber : ruleValues(rule.by_month_day)) {
     if (dayNumber >= 1 && dayNumber <= 31) filter.monthDays |= 1u << dayNumber;
     if (dayNumber < 0) negativeDay = true;
-  });
+  }
   if (negativeDay) filter.monthDays = 0;
-  forEach(rule.by_day, [&](int value) {
+  for (int value : ruleValues(rule.by_day)) {
     const int day = std::abs(value) % 8;  // libical: 1 is Sunday
     if (day >= 1 && day <= 7) filter.weekdays |= static_cast<std::uint8_t>(1u << (day - 1));
-  });
+  }
 
   // What libical (and the standard) take from DTSTART when the rule leaves it open.
   const local_days startDay = floor<days>(start);
   const year_month_day date(startDay);
-  const bool daysGiven = has(rule.by_month_day) || has(rule.by_day) || has(rule.by_year_day) || has(rule.by_week_no);
+  const bool daysGiven = hasRuleValues(rule.by_month_day) || hasRuleValues(rule.by_day) ||
+                         hasRuleValues(rule.by_year_day) || hasRuleValues(rule.by_week_no);
   if ((frequency == Frequency::Monthly || frequency == Frequency::Yearly) && !daysGiven) {
     filter.monthDays = 1u << static_cast<unsigned>(date.day());
   }
-  if (frequency == Frequency::Yearly && !daysGiven && !has(rule.by_month)) {
+  if (frequency == Frequency::Yearly && !daysGiven && !hasRuleValues(rule.by_month)) {
     filter.months = static_cast<std::uint16_t>(1u << static_cast<unsigned>(date.month()));
   }
-  if (frequency == Frequency::Weekly && !has(rule.by_day)) {
+  if (frequency == Frequency::Weekly && !hasRuleValues(rule.by_day)) {
     filter.weekdays = static_cast<std::uint8_t>(1u << weekday(startDay).c_encoding());
   }
   return filter;
@@ -118,24 +110,6 @@ std::optional<WrittenTime> writtenUntil(const icaltimetype& until) {
 }
 
 }  // namespace
-
-bool DayFilter::allows(local_days day) const {
-  const year_month_day date(day);
-  if (months != 0 && !(months & (1u << static_cast<unsigned>(date.month())))) return false;
-  if (monthDays != 0 && !(monthDays & (1u << static_cast<unsigned>(date.day())))) return false;
-  if (weekdays != 0 && !(weekdays & (1u << weekday(day).c_encoding()))) return false;
-  return true;
-}
-
-bool DayFilter::allowsAnyOf(local_days first, local_days last) const {
-  if (months == 0 && monthDays == 0 && weekdays == 0) return true;
-  // Past a year every month and weekday has come round; no need to look day by day.
-  if (last - first > days(400)) return true;
-  for (local_days day = first; day <= last; day += days(1)) {
-    if (allows(day)) return true;
-  }
-  return false;
-}
 
 std::variant<WrittenRule, std::string> readRule(const icalrecurrencetype& rule, LocalSeconds start) {
   const auto frequency = frequencyOf(rule.freq);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ICalendar/Parsing/ParseLimits.h"
 #include "ICalendar/Libical/RuleValues.h"
+#include "ICalendar/Parsing/ParseLimits.h"
 
 namespace CorlaMeetings {
 
@@ -39,7 +39,7 @@ std::pair<int, int> weekNumbers(local_days day, weekday weekStart) {
 }  // namespace
 
 std::optional<WeekNumberRule> WeekNumberRule::of(const icalrecurrencetype& rule, LocalSeconds seriesStart) {
-  if (rule.freq != ICAL_YEARLY_RECURRENCE || rule.by_week_no[0] == ICAL_RECURRENCE_ARRAY_MAX) return std::nullopt;
+  if (rule.freq != ICAL_YEARLY_RECURRENCE || !hasRuleValues(rule.by_week_no)) return std::nullopt;
   WeekNumberRule result;
   result.seriesStart_ = seriesStart;
   result.interval_ = std::max<short>(rule.interval, 1);

@@ -101,4 +101,6 @@ std::string describeCalendarSource(const CalendarSource& source) {
   return described + path.substr(lastSlash == std::string::npos ? 0 : lastSlash);
 }
 
+std::string problemPrefix(const CalendarSource& source) { return "calendar " + describeCalendarSource(source) + ": "; }
+
 }  // namespace CorlaMeetings

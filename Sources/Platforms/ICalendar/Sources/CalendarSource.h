@@ -31,4 +31,7 @@ CalendarSource calendarSourceFrom(std::string_view text, std::string_view home);
 // private calendar links carry their access token in the user name, the query or the path.
 std::string describeCalendarSource(const CalendarSource& source);
 
+// How a problem line about the source begins: "calendar " and its description.
+std::string problemPrefix(const CalendarSource& source);
+
 }  // namespace CorlaMeetings

@@ -13,7 +13,14 @@
 #include <system_error>
 #include <utility>
 
+#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/FolderEntries.h"
+#include "ICalendar/Files/UniqueFd.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/MergedCalendar.h"
+#include "ICalendar/Text/ProblemLines.h"
+#include "ICalendar/Threads/ParallelWork.h"
+#include "meetings/PlainText.h"
 
 namespace CorlaMeetings {
 
@@ -23,9 +30,7 @@ std::string errorText(int error) { return std::system_category().message(error);
 
 bool isCalendarFileName(std::string_view name) {
   if (name.size() < 4) return false;
-  std::string suffix(name.substr(name.size() - 4));
-  for (char& c : suffix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return suffix == ".ics";
+  return asciiLowercased(name.substr(name.size() - 4)) == ".ics";
 }
 
 std::pair<std::string, std::string> parentAndName(const std::string& path) {
@@ -42,15 +47,6 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
 }
 
 }  // namespace
-
-void appendParseProblems(const std::vector<std::string>& parseProblems, std::string_view prefix, std::size_t limit,
-                         std::vector<std::string>& out) {
-  std::size_t shown = std::min(limit, parseProblems.size());
-  for (std::size_t i = 0; i < shown; ++i) out.push_back(std::string(prefix) + parseProblems[i]);
-  if (shown < parseProblems.size()) {
-    out.push_back(std::string(prefix) + "… and " + std::to_string(parseProblems.size() - shown) + " more problems");
-  }
-}
 
 SourceReader::SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index)
     : path_(std::move(path)), limits_(limits), index_(path_, std::move(index)) {}

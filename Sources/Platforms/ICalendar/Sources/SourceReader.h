@@ -11,17 +11,14 @@
 #include <thread>
 #include <vector>
 
+#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/FileWatcher.h"
-#include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/Files/RegularFile.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/StartupIndex/StartupIndex.h"
 
 namespace CorlaMeetings {
-
-// Appends a parser's problem lines, each after `prefix`, at most `limit` of them and then a
-// count of the rest: a broken file may have thousands.
-void appendParseProblems(const std::vector<std::string>& parseProblems, std::string_view prefix, std::size_t limit,
-                         std::vector<std::string>& out);
 
 struct SourceReadLimits {
   std::size_t maxFileBytes = std::size_t{64} << 20;

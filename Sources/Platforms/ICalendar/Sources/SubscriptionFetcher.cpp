@@ -5,6 +5,7 @@
 
 #include "ICalendar/Sources/CurlLibrary.h"
 #include "ICalendar/Sources/SourceReader.h"
+#include "ICalendar/Text/SizeText.h"
 
 namespace CorlaMeetings {
 

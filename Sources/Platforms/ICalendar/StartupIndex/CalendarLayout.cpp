@@ -1,3 +1,5 @@
+#include "ICalendar/Parsing/CalendarBlock.h"
+#include "ICalendar/Records/SingleEvent.h"
 #include "ICalendar/StartupIndex/CalendarLayout.h"
 
 #include <algorithm>

@@ -5,8 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/CalendarBuilder.h"
 #include "ICalendar/Parsing/CalendarTextSplitter.h"
+#include "ICalendar/Records/SingleEvent.h"
 #include "ICalendar/StartupIndex/TimeReach.h"
 
 namespace CorlaMeetings {

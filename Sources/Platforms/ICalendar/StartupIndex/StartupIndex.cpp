@@ -1,3 +1,6 @@
+#include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/UniqueFd.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/StartupIndex/StartupIndex.h"
 
 #include <fcntl.h>

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/StartupIndex/StartupIndexFile.h"
 

@@ -12,6 +12,9 @@
 #include <ctime>
 #include <system_error>
 
+#include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/UniqueFd.h"
+#include "ICalendar/Text/SizeText.h"
 #include "ICalendar/Zones/EventTimeZone.h"
 
 namespace CorlaMeetings {

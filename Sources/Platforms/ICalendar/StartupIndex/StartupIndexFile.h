@@ -7,8 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "ICalendar/StartupIndex/CalendarLayout.h"
+#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/RegularFile.h"
+#include "ICalendar/StartupIndex/CalendarLayout.h"
 
 namespace CorlaMeetings {
 

@@ -1,3 +1,4 @@
+#include "ICalendar/Records/SingleEvent.h"
 #include "ICalendar/StartupIndex/TimeReach.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "ICalendar/Records/Series.h"
+#include "ICalendar/Records/SingleEvent.h"
 #include "app/Time.h"
 
 namespace CorlaMeetings {

@@ -1,10 +1,9 @@
-// The store's two worker threads: one reads files and folders, one fetches subscriptions.
-// Each does its slow work (I/O, parsing) without the lock, then publishes under it and
-// posts the result to the main thread.
+// The store's reader thread: reads the source list and the files and folders it names, and
+// answers access requests. It does its slow work (I/O, parsing) without the lock, then
+// publishes under it and posts the result to the main thread.
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <set>
 #include <utility>
 
@@ -13,8 +12,6 @@
 namespace CorlaMeetings {
 
 namespace {
-
-std::string sourcePrefix(const CalendarSource& source) { return "calendar " + describeCalendarSource(source) + ": "; }
 
 // The reader thread's own state.
 struct ReaderState {
@@ -41,7 +38,7 @@ PathsRead readPaths(ICalendarStoreShared& shared, ReaderState& state,
     read.changed = read.changed || result.changed;
     read.notable = read.notable || (result.changed && !result.sameAnswers);
     read.provisional = read.provisional || reader.provisional();
-    std::string prefix = sourcePrefix({CalendarSource::Kind::path, location});
+    std::string prefix = problemPrefix({CalendarSource::Kind::path, location});
     for (const std::string& problem : result.problems) shared.report(prefix + problem);
   }
   return read;
@@ -102,7 +99,7 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
   std::map<std::string, SourceReader> readers;
   for (const CalendarSource& source : state.sources) {
     if (source.kind == CalendarSource::Kind::unsupported && state.reportedUnsupported.insert(source.location).second) {
-      shared.report(sourcePrefix(source) + "not a kind of source this reads (files, folders, http and https URLs)");
+      shared.report(problemPrefix(source) + "not a kind of source this reads (files, folders, http and https URLs)");
     }
     if (source.kind == CalendarSource::Kind::desktop && !shared.options.desktopCalendarsReadElsewhere &&
         state.reportedUnsupported.insert(describeCalendarSource(source)).second) {
@@ -201,43 +198,6 @@ void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
   if (!read.provisional) state.completeAt.reset();
 }
 
-// The fetcher thread's memory of one subscription: what it last held, to skip parsing an
-// unchanged body and to report a failure once.
-struct SubscriptionCopy {
-  std::optional<std::size_t> bodyHash;
-  std::shared_ptr<const ParsedCalendar> calendar;  // of that body; null when it held none
-  std::string reportedProblem;
-};
-
-void note(SubscriptionCopy& copy, std::string problem, std::vector<std::string>& problems) {
-  if (problem == copy.reportedProblem) return;
-  copy.reportedProblem = problem;
-  problems.push_back(std::move(problem));
-}
-
-// Fetches and parses one subscription; returns its newest good calendar (null: none).
-std::shared_ptr<const ParsedCalendar> fetchAndParse(ICalendarStoreShared& shared, SubscriptionCopy& copy,
-                                                    const CalendarSource& source) {
-  std::vector<std::string> problems;
-  FetchResult fetched = shared.fetcher.fetch(source.location);
-  std::string prefix = sourcePrefix(source);
-  if (!fetched.body) {
-    note(copy, prefix + fetched.error, problems);
-  } else {
-    std::size_t hash = std::hash<std::string>{}(*fetched.body) ^ fetched.body->size();
-    if (copy.bodyHash != hash) {
-      copy.bodyHash = hash;
-      ParseResult parsed = parseCalendar(*fetched.body);
-      appendParseProblems(parsed.problems, prefix, shared.options.read.maxProblemLinesPerFile, problems);
-      copy.calendar = std::move(parsed.calendar);
-      if (!copy.calendar) note(copy, prefix + "holds no calendar", problems);
-    }
-    if (copy.calendar) copy.reportedProblem.clear();
-  }
-  for (const std::string& problem : problems) shared.report(problem);
-  return fetched.body ? copy.calendar : nullptr;
-}
-
 }  // namespace
 
 void runSourceReader(ICalendarStoreShared& shared) {
@@ -268,52 +228,6 @@ void runSourceReader(ICalendarStoreShared& shared) {
     } else {
       rereadPaths(shared, state);
     }
-  }
-}
-
-void runSubscriptionFetcher(ICalendarStoreShared& shared) {
-  std::map<std::string, SubscriptionCopy> copies;
-  for (;;) {
-    ICalendarStoreShared::FetchJob job;
-    bool granted = false;
-    {
-      std::unique_lock lock(shared.mutex);
-      shared.fetcherWake.wait(lock, [&] { return shared.stopping || !shared.fetches.empty(); });
-      if (shared.stopping) return;
-      job = std::move(shared.fetches.front());
-      shared.fetches.pop_front();
-      granted = shared.anyCalendar();
-      shared.fetcherBusy = true;
-    }
-    if (job.answer) {
-      shared.postAnswer(std::move(job.answer), granted);
-      std::lock_guard lock(shared.mutex);
-      shared.fetcherBusy = false;
-      continue;
-    }
-
-    std::shared_ptr<const ParsedCalendar> calendar = fetchAndParse(shared, copies[job.source.location], job.source);
-    StoreContent snapshot;
-    std::uint64_t version = 0;
-    std::optional<TimeReach> provisional;
-    {
-      std::lock_guard lock(shared.mutex);
-      if (shared.stopping) return;
-      shared.subscriptions[job.source.location].inFlight = false;
-      for (StoreEntry& entry : shared.content) {
-        if (calendar && entry.source == job.source && entry.calendar != calendar) {
-          entry.calendar = calendar;
-          version = ++shared.version;
-        }
-      }
-      if (version != 0) {
-        snapshot = shared.content;
-        provisional = shared.provisional;
-      }
-    }
-    if (version != 0) shared.postContent(std::move(snapshot), version, job.notify, provisional);
-    std::lock_guard lock(shared.mutex);
-    shared.fetcherBusy = false;
   }
 }
 

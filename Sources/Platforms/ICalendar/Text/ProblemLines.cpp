@@ -1,5 +1,6 @@
 #include "ICalendar/Text/ProblemLines.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "meetings/PlainText.h"
@@ -29,6 +30,27 @@ void reportProblemLine(std::string_view line, const std::function<void(std::stri
     sink(text);
   } else {
     std::fprintf(stderr, "velto: %s\n", text.c_str());
+  }
+}
+
+std::string quotedForProblem(std::string_view text) {
+  constexpr std::size_t kMaxShown = 60;
+  std::string shown = "'";
+  for (std::size_t i = 0; i < text.size() && i < kMaxShown; ++i) {
+    const char c = text[i];
+    shown += c >= 0x20 && c < 0x7f ? c : '?';
+  }
+  if (text.size() > kMaxShown) shown += "...";
+  shown += "'";
+  return shown;
+}
+
+void appendParseProblems(const std::vector<std::string>& parseProblems, std::string_view prefix, std::size_t limit,
+                         std::vector<std::string>& out) {
+  std::size_t shown = std::min(limit, parseProblems.size());
+  for (std::size_t i = 0; i < shown; ++i) out.push_back(std::string(prefix) + parseProblems[i]);
+  if (shown < parseProblems.size()) {
+    out.push_back(std::string(prefix) + "… and " + std::to_string(parseProblems.size() - shown) + " more problems");
   }
 }
 

@@ -6,14 +6,12 @@
 #include <memory>
 #include <string>
 
+#include "ICalendar/Zones/LocalSeconds.h"
 #include "app/Time.h"
 
 namespace CorlaMeetings {
 
 class DefinedTimeZone;
-
-// A wall-clock time as written in a calendar, in some zone.
-using LocalSeconds = std::chrono::local_seconds;
 
 // A time zone of a calendar: converts between wall-clock times in it and instants. One of
 // ICU's zones, or one a calendar defines (DefinedTimeZone).

@@ -2,11 +2,12 @@
 
 #include <string_view>
 
-#include "ICalendar/Zones/DefinedTimeZone.h"
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/ParseLimits.h"
-#include "ICalendar/Text/ProblemText.h"
-#include "ICalendar/Zones/ZoneCache.h"
+#include "ICalendar/Text/ProblemLines.h"
+#include "ICalendar/Zones/DefinedTimeZone.h"
 #include "ICalendar/Zones/WindowsDisplayNameZone.h"
+#include "ICalendar/Zones/ZoneCache.h"
 #include "ICalendar/Zones/ZoneDefinition.h"
 
 namespace CorlaMeetings {

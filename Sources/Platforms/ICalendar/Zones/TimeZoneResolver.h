@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Parsing/CalendarTextSplitter.h"
 #include "ICalendar/Zones/EventTimeZone.h"
 

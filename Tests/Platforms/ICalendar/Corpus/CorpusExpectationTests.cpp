@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "Platforms/ICalendar/Corpus/CorpusExpectations.h"
 
 namespace CorlaMeetings::Testing {

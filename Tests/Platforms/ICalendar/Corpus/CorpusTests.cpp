@@ -5,8 +5,9 @@
 #include <chrono>
 #include <filesystem>
 
-#include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "Platforms/ICalendar/Support/CorpusFiles.h"
+#include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {
 namespace {

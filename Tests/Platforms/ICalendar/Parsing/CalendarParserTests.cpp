@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Parsing/ParseLimits.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {

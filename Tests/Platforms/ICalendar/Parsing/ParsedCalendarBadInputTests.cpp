@@ -5,6 +5,7 @@
 #include <random>
 #include <thread>
 
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Parsing/ParseLimits.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 

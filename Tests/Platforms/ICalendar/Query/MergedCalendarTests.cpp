@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ICalendar/Query/MergedCalendar.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {

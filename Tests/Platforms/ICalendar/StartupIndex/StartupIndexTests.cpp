@@ -4,6 +4,7 @@
 #include <functional>
 #include <thread>
 
+#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Sources/SourceReader.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 #include "Platforms/ICalendar/Support/StoreFixture.h"

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/MergedCalendar.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "Support/LocalTime.h"
 

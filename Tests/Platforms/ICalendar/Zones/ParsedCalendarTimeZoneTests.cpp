@@ -1,3 +1,4 @@
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {

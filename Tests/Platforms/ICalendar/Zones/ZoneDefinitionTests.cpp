@@ -1,4 +1,5 @@
 // Zones a calendar defines itself (VTIMEZONE), under names ICU does not know.
+#include "ICalendar/Parsing/CalendarParser.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {
