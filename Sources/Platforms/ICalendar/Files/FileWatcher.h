@@ -5,14 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace CorlaMeetings {
+#include "ICalendar/Files/DirectoryWatcher.h"
 
-// A directory to watch, and which of its entries matter.
-struct WatchedDirectory {
-  std::string path;
-  std::vector<std::string> names;  // entries that matter; empty: all of them
-  bool operator==(const WatchedDirectory&) const = default;
-};
+namespace CorlaMeetings {
 
 // Notices entries of directories being written, created, removed, renamed or touched
 // (inotify), on a thread of its own. Directories rather than files are watched: that
@@ -23,23 +18,23 @@ struct WatchedDirectory {
 // is noticed as soon as it is there.
 //
 // Writes are seen when the writer closes the file, so a half-written file is rarely read.
-class FileWatcher {
+class FileWatcher : public DirectoryWatcher {
  public:
   // `onChange` runs on the watcher's thread: once per batch of relevant events, and once
   // after directories newly came under watch (what changed in them before is unseen).
   explicit FileWatcher(std::function<void()> onChange);
   // Stops the thread; `onChange` is not running once this returns.
-  ~FileWatcher();
+  ~FileWatcher() override;
   FileWatcher(const FileWatcher&) = delete;
   FileWatcher& operator=(const FileWatcher&) = delete;
 
   // Empty when watching works; else why the system refused it (the watcher then does
   // nothing at all).
-  const std::string& error() const { return error_; }
+  const std::string& error() const override { return error_; }
 
   // Replaces what is watched. Any thread. A directory that exists but cannot be watched
   // (no permission) is tried again on the next call.
-  void setDirectories(std::vector<WatchedDirectory> directories);
+  void setDirectories(std::vector<WatchedDirectory> directories) override;
 
  private:
   struct State;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ICalendar/Files/FileSignature.h"
-#include "ICalendar/Files/FileWatcher.h"
+#include "ICalendar/Files/DirectoryWatcher.h"
 #include "ICalendar/Files/RegularFile.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "ICalendar/Files/FileWatcher.h"
 #include "ICalendar/Store/ICalendarStoreState.h"
 #include "ICalendar/Text/ProblemLines.h"
+#include "ICalendar/Threads/SerialWorker.h"
 
 namespace CorlaMeetings {
 
@@ -33,6 +35,21 @@ bool ICalendarStoreShared::isStale(const SubscriptionStatus& status, Instant now
   if (!status.lastAttempt) return true;
   double age = secondsBetween(*status.lastAttempt, now);
   return age >= options.subscriptionMaxAgeSeconds || age < 0;  // a clock set back: its age is unknown
+}
+
+void ICalendarStoreShared::postFetch(FetchJob job) {
+  ++fetcherJobs;
+  fetches->post([this, job = std::move(job)]() mutable { fetch(*this, std::move(job)); });
+}
+
+void ICalendarStoreShared::postReread() {
+  if (stopping) return;
+  if (completionPosted) {
+    rereadWaiting = true;
+  } else if (!rereadPosted) {
+    rereadPosted = true;
+    reader->post([this] { reread(*this); });
+  }
 }
 
 bool ICalendarStoreShared::anyCalendar() const {
@@ -79,16 +96,24 @@ ICalendarStore::ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListP
     : clock_(clock), main_(std::make_shared<ICalendarStoreMainState>()) {
   shared_ = std::make_unique<ICalendarStoreShared>(runLoop, std::move(sources), std::move(options), main_);
   ICalendarStoreShared* shared = shared_.get();
-  shared->watcher = std::make_unique<FileWatcher>([shared] {
+  auto executor = [&shared]() -> std::unique_ptr<Executor> {
+    if (shared->options.executor) return shared->options.executor();
+    return std::make_unique<SerialWorker>();
+  };
+  shared->reader = executor();
+  shared->fetches = executor();
+  auto onChange = [shared] {
     std::lock_guard lock(shared->mutex);
-    shared->rereadRequested = true;
-    shared->readerWake.notify_one();
-  });
+    shared->postReread();
+  };
+  if (shared->options.watcher) {
+    shared->watcher = shared->options.watcher(onChange);
+  } else {
+    shared->watcher = std::make_unique<FileWatcher>(onChange);
+  }
   if (!shared->watcher->error().empty()) {
     shared->report("calendar files are not watched for changes: " + shared->watcher->error());
   }
-  shared->reader = std::thread([shared] { runSourceReader(*shared); });
-  shared->fetcherThread = std::thread([shared] { runSubscriptionFetcher(*shared); });
 }
 
 ICalendarStore::~ICalendarStore() {
@@ -97,20 +122,18 @@ ICalendarStore::~ICalendarStore() {
     shared_->stopping = true;
     shared_->abandoning = true;
   }
-  shared_->readerWake.notify_all();
-  shared_->fetcherWake.notify_all();
   shared_->fetcher.cancel();
-  shared_->reader.join();
-  shared_->fetcherThread.join();
-  shared_->watcher.reset();  // its callback touches the shared state: stop it first
+  // The reader's jobs tell the watcher what to watch, and post fetches: it goes first, while
+  // they are there; the watcher posts no more once the store is stopping.
+  shared_->reader.reset();
+  shared_->fetches.reset();
+  shared_->watcher.reset();
 }
 
 void ICalendarStore::requestAccess(std::function<void(bool granted)> answer) {
-  {
-    std::lock_guard lock(shared_->mutex);
-    shared_->rounds.push_back({clock_.now(), std::move(answer)});
-  }
-  shared_->readerWake.notify_one();
+  shared_->reader->post([shared = shared_.get(), round = ICalendarStoreShared::AccessRound{clock_.now(), std::move(answer)}] {
+    readForAccess(*shared, round);
+  });
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant start, Instant end) {
@@ -134,7 +157,6 @@ std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant
   // Every query is a chance to notice a stale copy: fetch it in the background and answer
   // from the copy at hand now.
   Instant now = clock_.now();
-  bool queued = false;
   {
     std::lock_guard lock(shared_->mutex);
     for (const StoreEntry& entry : main_->content) {
@@ -143,11 +165,9 @@ std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant
       if (status.inFlight || !shared_->isStale(status, now)) continue;
       status.inFlight = true;
       status.lastAttempt = now;
-      shared_->fetches.push_back({entry.source, true, nullptr});
-      queued = true;
+      shared_->postFetch({entry.source, true, nullptr});
     }
   }
-  if (queued) shared_->fetcherWake.notify_one();
   return events;
 }
 

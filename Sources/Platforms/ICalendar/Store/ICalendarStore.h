@@ -5,9 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "ICalendar/Files/DirectoryWatcher.h"
 #include "ICalendar/Sources/CalendarSource.h"
 #include "ICalendar/Sources/SourceReader.h"
 #include "ICalendar/Sources/SubscriptionFetcher.h"
+#include "ICalendar/Threads/Executor.h"
 #include "app/CalendarStore.h"
 #include "app/Clock.h"
 #include "app/RunLoop.h"
@@ -32,13 +34,19 @@ struct ICalendarStoreOptions {
   // Whether another store reads the desktop's calendars ("eds:" sources). This one never
   // does; when nobody does, it reports them as beyond this build.
   bool desktopCalendarsReadElsewhere = false;
+  // Where the store's work runs, asked twice: for reading files and folders, and for
+  // fetching subscriptions. Unset: a thread each. Tests run it on their simulated loop.
+  std::function<std::unique_ptr<Executor>()> executor;
+  // What tells the store that its files and folders changed, made with what to call then.
+  // Unset: inotify (FileWatcher). Tests use one they trigger.
+  std::function<std::unique_ptr<DirectoryWatcher>(std::function<void()> onChange)> watcher;
 };
 
 // The calendars of iCalendar sources: .ics files, vdir folders and http(s) subscriptions.
 // Desktop sources in the list are left to their own store.
 //
-// Reading and parsing happen on worker threads: one for files and folders, one that
-// fetches subscriptions. Finished calendars are swapped in on the main thread, so a query
+// Reading and parsing happen on two workers (threads, unless `executor` says otherwise):
+// one for files and folders, one that fetches subscriptions. Finished calendars are swapped in on the main thread, so a query
 // only expands what it asks for and never waits on a disk or the network.
 //
 // Access: each request reads the source list again, reads every source (fetching the

@@ -1,24 +1,23 @@
 #pragma once
 
-// The inside of ICalendarStore: what its main thread, its worker threads and its posted
-// tasks share. Not for use elsewhere.
+// The inside of ICalendarStore: what its main thread, its workers and its posted tasks
+// share. Not for use elsewhere.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "ICalendar/Files/FileWatcher.h"
-#include "ICalendar/Store/ICalendarStore.h"
+#include "ICalendar/Files/DirectoryWatcher.h"
 #include "ICalendar/Query/OccurrenceCache.h"
+#include "ICalendar/Store/ICalendarStore.h"
+#include "ICalendar/Threads/Executor.h"
 
 namespace CorlaMeetings {
 
@@ -59,6 +58,22 @@ struct ICalendarStoreShared {
     bool notify = false;
     std::function<void(bool)> answer;
   };
+  // What only the reader's jobs touch.
+  struct ReaderState {
+    std::vector<CalendarSource> sources;          // as of the latest access request
+    std::map<std::string, SourceReader> readers;  // of the path sources, by location
+    std::set<std::string> reportedUnsupported;    // and desktop sources, when nobody reads them
+    bool reportedNoSources = false;
+    bool reportedIndexProblem = false;
+    std::uint64_t completions = 0;  // of start-up reads posted; the latest one counts
+  };
+  // What only the fetcher's jobs touch: of each subscription, what it last held, to skip
+  // parsing an unchanged body and to report a failure once.
+  struct SubscriptionCopy {
+    std::optional<std::size_t> bodyHash;
+    std::shared_ptr<const ParsedCalendar> calendar;  // of that body; null when it held none
+    std::string reportedProblem;
+  };
 
   ICalendarStoreShared(RunLoop& runLoop, ICalendarStore::SourceListProvider sources, ICalendarStoreOptions options,
                        std::weak_ptr<ICalendarStoreMainState> main);
@@ -72,26 +87,29 @@ struct ICalendarStoreShared {
   // Set as the store goes: a worker reading a large folder stops half way.
   std::atomic<bool> abandoning{false};
 
-  std::mutex mutex;  // guards everything down to the threads; never held during I/O
-  std::condition_variable readerWake;
-  std::condition_variable fetcherWake;
+  std::mutex mutex;  // guards everything down to the workers; never held during I/O
   bool stopping = false;
-  std::deque<AccessRound> rounds;
-  bool rereadRequested = false;
-  std::deque<FetchJob> fetches;
-  bool fetcherBusy = false;  // with a job taken from `fetches`, until what it posts is posted
+  bool rereadPosted = false;  // and not yet started
+  bool completionPosted = false;  // of a start-up read: a change waits for it, which reads it too
+  bool rereadWaiting = false;  // for that completion
+  int fetcherJobs = 0;         // posted to the fetcher and not yet done with
   StoreContent content;  // the workers' view, ahead of the main thread's
   std::uint64_t version = 0;
   std::optional<TimeReach> provisional;  // the window `content` answers for, after a start-up read
   std::map<std::string, SubscriptionStatus> subscriptions;  // by location
 
-  std::unique_ptr<FileWatcher> watcher;
-  std::thread reader;
-  std::thread fetcherThread;
+  ReaderState readerState;
+  std::map<std::string, SubscriptionCopy> copies;  // by location
+  std::unique_ptr<DirectoryWatcher> watcher;
+  std::unique_ptr<Executor> reader;   // reads the sources, one round or reread at a time
+  std::unique_ptr<Executor> fetches;  // fetches subscriptions, one at a time
 
   // Callers hold `mutex`.
   bool isStale(const SubscriptionStatus& status, Instant now) const;
   bool anyCalendar() const;
+  void postFetch(FetchJob job);
+  // A reread of the files and folders, as the watcher asks for one.
+  void postReread();
 
   // Any thread.
   void report(const std::string& line);
@@ -104,8 +122,9 @@ struct ICalendarStoreShared {
   std::mutex reportMutex_;
 };
 
-// The workers' loops, run on their threads until `stopping`.
-void runSourceReader(ICalendarStoreShared& shared);
-void runSubscriptionFetcher(ICalendarStoreShared& shared);
+// The workers' jobs.
+void readForAccess(ICalendarStoreShared& shared, ICalendarStoreShared::AccessRound round);
+void reread(ICalendarStoreShared& shared);
+void fetch(ICalendarStoreShared& shared, ICalendarStoreShared::FetchJob job);
 
 }  // namespace CorlaMeetings

@@ -9,10 +9,7 @@
 namespace CorlaMeetings::Testing {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 
 class CorpusWindows : public ::testing::TestWithParam<CorpusExpectation> {};
 

@@ -8,9 +8,6 @@
 namespace CorlaMeetings::Testing {
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 // A zone ICU doesn't know, so the calendar's own definition is read.
 std::string meetingInOwnZone(const std::string& observances) {

@@ -82,12 +82,14 @@ TEST_F(ICalendarStoreTest, KeepsTheLastGoodEventsWhenAFileTurnsBad) {
     ASSERT_TRUE(accessGranted());
     const auto reported = problems("holds no calendar");
     writeFile(folder / spoiled, bytes);
-    ASSERT_TRUE(pumpUntil(loop, [&] { return problems("holds no calendar") > reported; }));
+    edited(folder / spoiled);
+    ASSERT_GT(problems("holds no calendar"), reported);
     EXPECT_EQ(titles(), (Titles{"09:00 Standup", "13:00 Review"}));
     EXPECT_EQ(changes, 0);
 
     writeFile(folder / spoiled, calendarText(kRetro));  // a good save afterwards is taken
-    EXPECT_TRUE(pumpUntil(loop, [&] { return changes > 0; }));
+    edited(folder / spoiled);
+    EXPECT_GT(changes, 0);
     EXPECT_NE(titles(), (Titles{"09:00 Standup", "13:00 Review"}));
   }
 }
@@ -115,13 +117,14 @@ TEST_F(ICalendarStoreTest, NotifiesAfterAnEditWithTheNewContentAlreadyIn) {
     TemporaryFolder files;
     writeFile(files / "cal.ics", calendarText(kStandup));
     writeFile(files / "vdir/review.ics", calendarText(kReview));
-    makeStore({files / "cal.ics", files / "later.ics", files / "vdir", files / "synced/later/cal.ics"});
+    makeStore({files / "cal.ics", files / "later.ics", files / "vdir", files / "synced/later/cal.ics"}, {},
+              {.watcher = true});
     ASSERT_TRUE(accessGranted());
     // The watch begins just after the answer; an edit before it would be found by the
     // re-read that follows, not by the watch under test.
     std::this_thread::sleep_for(std::chrono::milliseconds{100});
     edit(files);
-    EXPECT_TRUE(pumpUntil(loop, [&] { return titlesAtLastChange == expected; }));
+    EXPECT_TRUE(eventually([&] { return titlesAtLastChange == expected; }, &loop));
   }
 }
 
@@ -153,8 +156,7 @@ TEST_F(ICalendarStoreTest, WorkArrivingAfterDestructionDoesNothing) {
   makeStore({folder / "cal.ics"});
   auto answers = std::make_shared<int>(0);
   store->requestAccess([answers](bool) { ++*answers; });
-  std::this_thread::sleep_for(std::chrono::milliseconds{100});  // let the workers post
-  store.reset();
+  loop.postTask([&] { store.reset(); });  // after the reader's job, before what it posts
   loop.runUntilIdle();
   EXPECT_EQ(*answers, 0);
 }

@@ -1,6 +1,6 @@
-// The store's reader thread: reads the source list and the files and folders it names, and
-// answers access requests. It does its slow work (I/O, parsing) without the lock, then
-// publishes under it and posts the result to the main thread.
+// The store's reader jobs: they read the source list and the files and folders it names,
+// and answer access requests. They do their slow work (I/O, parsing) without the lock, then
+// publish under it and post the result to the main thread.
 
 #include <algorithm>
 #include <chrono>
@@ -13,16 +13,7 @@ namespace CorlaMeetings {
 
 namespace {
 
-// The reader thread's own state.
-struct ReaderState {
-  std::vector<CalendarSource> sources;              // as of the latest access request
-  std::map<std::string, SourceReader> readers;      // of the path sources, by location
-  std::set<std::string> reportedUnsupported;  // and desktop sources, when nobody reads them
-  bool reportedNoSources = false;
-  // When to read what a start-up read left out.
-  std::optional<std::chrono::steady_clock::time_point> completeAt;
-  bool reportedIndexProblem = false;
-};
+using ReaderState = ICalendarStoreShared::ReaderState;
 
 struct PathsRead {
   bool changed = false;
@@ -117,6 +108,8 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
   state.readers = std::move(readers);
 }
 
+void complete(ICalendarStoreShared& shared);
+
 void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalendarStoreShared::AccessRound round) {
   takeSourceList(shared, state);
   const TimeReach window = startupWindow(round.now);
@@ -127,6 +120,9 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
   std::optional<TimeReach> provisional;
   {
     std::lock_guard lock(shared.mutex);
+    // From here on a change waits for the completion, if any: the watcher reports one as
+    // it starts, and a single print would pay for reading it.
+    shared.completionPosted = read.provisional;
     shared.content = contentFor(state, shared.content);
     snapshot = shared.content;
     version = ++shared.version;
@@ -145,31 +141,35 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
       if (status.inFlight || (entry.calendar && !shared.isStale(status, round.now))) continue;
       status.inFlight = true;
       status.lastAttempt = round.now;
-      shared.fetches.push_back({entry.source, false, nullptr});
+      shared.postFetch({entry.source, false, nullptr});
     }
   }
   // The answer starts a refresh, so the content needs no change notification; it must
   // reach the main thread before the answer does.
   shared.postContent(std::move(snapshot), version, false, provisional);
-  std::optional<bool> granted;  // set when answered from here, a thread's wake-up sooner
+  std::optional<bool> granted;  // set when answered from here, a worker's turn sooner
   {
     std::lock_guard lock(shared.mutex);
-    if (shared.fetches.empty() && !shared.fetcherBusy) {
+    if (shared.fetcherJobs == 0) {
       granted = shared.anyCalendar();
     } else {
-      shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+      shared.postFetch({CalendarSource(), false, std::move(round.answer)});
     }
   }
-  if (granted) {
-    shared.postAnswer(std::move(round.answer), *granted);
-  } else {
-    shared.fetcherWake.notify_one();
-  }
+  if (granted) shared.postAnswer(std::move(round.answer), *granted);
   watchPaths(shared, state);
   // Once the answer is on its way: a single print does not wait for this.
   saveIndexes(shared, state);
-  state.completeAt.reset();
-  if (read.provisional) state.completeAt = std::chrono::steady_clock::now() + shared.options.index.completeAfter;
+  const std::uint64_t completion = ++state.completions;  // a later round puts an earlier one off
+  std::lock_guard lock(shared.mutex);
+  if (read.provisional) {
+    shared.reader->postAfter(shared.options.index.completeAfter, [&shared, completion] {
+      if (completion == shared.readerState.completions) complete(shared);
+    });
+  } else if (shared.rereadWaiting) {
+    shared.rereadWaiting = false;
+    shared.postReread();
+  }
 }
 
 void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
@@ -195,40 +195,34 @@ void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
   }
   watchPaths(shared, state);
   saveIndexes(shared, state);
-  if (!read.provisional) state.completeAt.reset();
+}
+
+// Reads what a start-up read left out, with the changes that waited for it.
+void complete(ICalendarStoreShared& shared) {
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.completionPosted = false;
+    shared.rereadWaiting = false;
+  }
+  rereadPaths(shared, shared.readerState);
 }
 
 }  // namespace
 
-void runSourceReader(ICalendarStoreShared& shared) {
-  ReaderState state;
-  for (;;) {
-    std::optional<ICalendarStoreShared::AccessRound> round;
-    {
-      std::unique_lock lock(shared.mutex);
-      // Until a start-up read is completed, a change waits for the completion, which reads
-      // it too: the watcher reports one as it starts, and a single print would pay for it.
-      auto due = [&] {
-        return shared.stopping || !shared.rounds.empty() || (shared.rereadRequested && !state.completeAt);
-      };
-      if (state.completeAt) {
-        shared.readerWake.wait_until(lock, *state.completeAt, due);  // then a reread completes it
-      } else {
-        shared.readerWake.wait(lock, due);
-      }
-      if (shared.stopping) return;
-      shared.rereadRequested = false;  // a round reads everything anyway
-      if (!shared.rounds.empty()) {
-        round = std::move(shared.rounds.front());
-        shared.rounds.pop_front();
-      }
-    }
-    if (round) {
-      answerAccessRound(shared, state, std::move(*round));
-    } else {
-      rereadPaths(shared, state);
-    }
+void readForAccess(ICalendarStoreShared& shared, ICalendarStoreShared::AccessRound round) {
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.rereadWaiting = false;  // the round reads everything anyway
   }
+  answerAccessRound(shared, shared.readerState, std::move(round));
+}
+
+void reread(ICalendarStoreShared& shared) {
+  {
+    std::lock_guard lock(shared.mutex);
+    shared.rereadPosted = false;
+  }
+  rereadPaths(shared, shared.readerState);
 }
 
 }  // namespace CorlaMeetings
