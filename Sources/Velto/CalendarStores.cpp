@@ -47,7 +47,7 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
   // libecal answers through GLib's main context, which Qt's loop runs unless Qt goes without.
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
   if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {
-    pump = runLoop.scheduleRepeatingTimer(0.05, [] { dispatchPendingGLibEvents(); });
+    pump = runLoop.scheduleRepeatingTimer(std::chrono::milliseconds(50), [] { dispatchPendingGLibEvents(); });
   }
 #else
   stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars)));

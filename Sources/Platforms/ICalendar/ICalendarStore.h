@@ -19,7 +19,7 @@ struct ICalendarStoreMainState;
 
 struct ICalendarStoreOptions {
   // A subscription copy older than this is fetched again when a query sees it.
-  double subscriptionMaxAgeSeconds = 300;
+  Duration subscriptionMaxAge = std::chrono::minutes(5);
   SourceReadLimits read;
   FetchLimits fetch;
   // Receives one line per problem (a source that cannot be read, an event the parser

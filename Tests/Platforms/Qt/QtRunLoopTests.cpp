@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
@@ -20,13 +20,13 @@ namespace {
 TEST(QtRunLoop, RunsByDueTimeTiesInSchedulingOrderAndPostedTasksAfterTheCurrentJob) {
   QtRunLoop loop;
   std::vector<std::string> ran;
-  auto late = loop.runAfter(0.06, [&] {
+  auto late = loop.runAfter(60ms, [&] {
     loop.postTask([&] { ran.push_back("posted"); });
     ran.push_back("late");
   });
-  auto first = loop.runAfter(0.02, [&] { ran.push_back("first"); });
-  auto second = loop.runAfter(0.02, [&] { ran.push_back("second"); });
-  auto careless = loop.runAfter(std::nan(""), [&] { ran.push_back("now"); });
+  auto first = loop.runAfter(20ms, [&] { ran.push_back("first"); });
+  auto second = loop.runAfter(20ms, [&] { ran.push_back("second"); });
+  auto careless = loop.runAfter(-1ms, [&] { ran.push_back("now"); });
   EXPECT_TRUE(ran.empty());
 
   ASSERT_TRUE(runEventsUntil([&] { return ran.size() == 5; }));
@@ -38,26 +38,26 @@ TEST(QtRunLoop, RunsByDueTimeTiesInSchedulingOrderAndPostedTasksAfterTheCurrentJ
 TEST(QtRunLoop, CancelledDroppedOrOrphanedJobsNeverRunAndJobsMayEndTheirOwnHandles) {
   auto loop = std::make_unique<QtRunLoop>();
   int work = 0, invalidated = 0, dropped = 0, never = 0;
-  std::unique_ptr<DelayedWork> workHandle, cancelled = loop->runAfter(0.01, [&] { ++never; });
+  std::unique_ptr<DelayedWork> workHandle, cancelled = loop->runAfter(10ms, [&] { ++never; });
   std::unique_ptr<Timer> invalidatedTimer, droppedTimer;
-  loop->runAfter(0.01, [&] { ++never; });  // its handle dropped at once
+  loop->runAfter(10ms, [&] { ++never; });  // its handle dropped at once
   cancelled->cancel();
-  workHandle = loop->runAfter(0.01, [&] {
+  workHandle = loop->runAfter(10ms, [&] {
     ++work;
     workHandle.reset();
   });
-  invalidatedTimer = loop->scheduleRepeatingTimer(0.02, [&] {
+  invalidatedTimer = loop->scheduleRepeatingTimer(20ms, [&] {
     if (++invalidated == 3) invalidatedTimer->invalidate();
   });
-  invalidatedTimer->setTolerance(0.005);  // a quarter of the interval: coarse, so restarted
-  droppedTimer = loop->scheduleRepeatingTimer(0.01, [&] {
+  invalidatedTimer->setTolerance(5ms);  // a quarter of the interval: coarse, so restarted
+  droppedTimer = loop->scheduleRepeatingTimer(10ms, [&] {
     ++dropped;
     droppedTimer.reset();
   });
   ASSERT_TRUE(runEventsUntil([&] { return invalidated == 3 && !workHandle && !droppedTimer; }));
 
-  auto timer = loop->scheduleRepeatingTimer(0.01, [&] { ++never; });
-  auto orphan = loop->runAfter(0.01, [&] { ++never; });
+  auto timer = loop->scheduleRepeatingTimer(10ms, [&] { ++never; });
+  auto orphan = loop->runAfter(10ms, [&] { ++never; });
   loop->postTask([&] { ++never; });
   loop.reset();
   runEventsFor(80);
