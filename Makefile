@@ -2,7 +2,7 @@
 # and runs them all again under AddressSanitizer and UndefinedBehaviorSanitizer.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build test sanitize fuzz bench run install clean
+.PHONY: all deps configure build test sanitize fuzz bench run install deb deb-check clean
 
 all: build
 
@@ -52,5 +52,17 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install build$(if $(CI),-ci,) --prefix $(PREFIX)
 
+# The Debian package, build-deb/velto_<version>_<arch>.deb, built by debhelper from debian/.
+deb: deps
+	./scripts/install-package-deps
+	rm -f build-deb/velto_*.deb
+	dpkg-buildpackage --build=binary --no-sign \
+	  --buildinfo-option=-ubuild-deb --changes-option=-ubuild-deb \
+	  --buildinfo-file=build-deb/velto.buildinfo --changes-file=build-deb/velto.changes
+
+# The package checked as a user meets it (see scripts/check-package): installs it, then purges it.
+deb-check: deb
+	./scripts/check-package
+
 clean:
-	rm -rf build build-ci build-asan build-fuzz
+	rm -rf build build-ci build-asan build-fuzz build-deb

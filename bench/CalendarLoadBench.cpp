@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <unistd.h>
 #include <libical/ical.h>
 
 #include <mutex>
@@ -77,6 +78,64 @@ BENCHMARK(BM_FirstReadOneFile)->Unit(benchmark::kMillisecond)->Iterations(3)->Us
 
 void BM_FirstReadVdir(benchmark::State& state) { firstRead(state, heavyVdir()); }
 BENCHMARK(BM_FirstReadVdir)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The start-up index, in a folder of this process's own.
+StartupIndexOptions indexOptions() {
+  static const struct Folder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("velto-bench-index-" + std::to_string(::getpid()));
+    ~Folder() { std::filesystem::remove_all(path); }
+  } folder;
+  // The calendar was written moments ago: no settling time, or nothing would be indexed.
+  return {folder.path.string(), "bench", std::chrono::seconds(0)};
+}
+
+// A first start with the index: the whole read, noting where the events lie, and the save.
+void firstReadIndexing(benchmark::State& state, const std::filesystem::path& path) {
+  std::optional<SourceReader> reader;
+  for (auto _ : state) {
+    reader.emplace(path, SourceReadLimits(), indexOptions());
+    reader->read();
+    if (!reader->saveIndex().empty()) state.SkipWithError("index not saved");
+    state.PauseTiming();
+    reader.reset();
+    std::filesystem::remove_all(indexOptions().folder);
+    state.ResumeTiming();
+  }
+}
+
+void BM_FirstReadIndexingOneFile(benchmark::State& state) { firstReadIndexing(state, heavyFile()); }
+BENCHMARK(BM_FirstReadIndexingOneFile)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_FirstReadIndexingVdir(benchmark::State& state) { firstReadIndexing(state, heavyVdir()); }
+BENCHMARK(BM_FirstReadIndexingVdir)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// A later start: what can reach the days around now, found through the index.
+void startupRead(benchmark::State& state, const std::filesystem::path& path) {
+  SourceReader(path, SourceReadLimits(), indexOptions()).read();
+  {
+    SourceReader first(path, SourceReadLimits(), indexOptions());
+    first.read();
+    first.saveIndex();
+  }
+  const TimeReach window = TimeReach::between(benchNow() - std::chrono::days(2), benchNow() + std::chrono::days(5));
+  std::optional<SourceReader> reader;
+  for (auto _ : state) {
+    reader.emplace(path, SourceReadLimits(), indexOptions());
+    reader->read({}, window);
+    if (!reader->provisional()) state.SkipWithError("index not used");
+    state.PauseTiming();
+    countEvents(state, reader->calendar());
+    reader.reset();
+    state.ResumeTiming();
+  }
+}
+
+void BM_StartupReadOneFile(benchmark::State& state) { startupRead(state, heavyFile()); }
+BENCHMARK(BM_StartupReadOneFile)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void BM_StartupReadVdir(benchmark::State& state) { startupRead(state, heavyVdir()); }
+BENCHMARK(BM_StartupReadVdir)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 // The share of the first read that is the system's: every file of the vdir opened and
 // read, nothing parsed.

@@ -38,19 +38,21 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
                                                  const std::vector<std::string>& calendars) {
   std::vector<std::unique_ptr<CalendarStore>> stores;
   std::unique_ptr<Timer> pump;
+  ICalendarStoreOptions files;
+  files.index.folder = defaultStartupIndexFolder();
+  files.index.program = runningProgramIdentity();
 #if VELTO_WITH_EDS
   auto sources = systemSourceList(calendars, desktopCalendarServiceCheck());
-  ICalendarStoreOptions files;
   files.desktopCalendarsReadElsewhere = true;
   stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, sources, files));
   stores.push_back(std::make_unique<EdsCalendarStore>(runLoop, clock, sources));
   // libecal answers through GLib's main context, which Qt's loop runs unless Qt goes without.
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
   if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {
-    pump = runLoop.scheduleRepeatingTimer(std::chrono::milliseconds(50), [] { dispatchPendingGLibEvents(); });
+    pump = runLoop.scheduleRepeatingTimer(50ms, [] { dispatchPendingGLibEvents(); });
   }
 #else
-  stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars)));
+  stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars), files));
 #endif
   return std::make_unique<ProgramCalendarStore>(std::move(stores), std::move(pump));
 }

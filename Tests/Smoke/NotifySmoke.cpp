@@ -14,11 +14,9 @@
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -26,14 +24,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <functional>
 #include <iostream>
 
+#include "Platforms/Qt/EventLoopSupport.h"
 #include "Platforms/Qt/FakeNotificationServer.h"
 
 namespace {
 
 using CorlaMeetings::FakeNotificationServer;
+using CorlaMeetings::runEventsFor;
+using CorlaMeetings::runEventsUntil;
 
 int failures = 0;
 
@@ -41,21 +41,6 @@ void check(bool holds, const char* what) {
   if (holds) return;
   std::cerr << "NotifySmoke: " << what << "\n";
   ++failures;
-}
-
-bool waitFor(const std::function<bool()>& done, int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(10);
-  }
-  return true;
-}
-
-void pause(int milliseconds) {
-  waitFor([] { return false; }, milliseconds);
 }
 
 // A first line on `fd` within the time; empty if none.
@@ -79,7 +64,7 @@ void start(QProcess& velto, const QString& program, const QStringList& arguments
 }
 
 bool endsQuietly(QProcess& velto) {
-  bool ended = waitFor([&] { return velto.state() == QProcess::NotRunning; }, 5000);
+  bool ended = runEventsUntil([&] { return velto.state() == QProcess::NotRunning; }, 5000);
   return ended && velto.exitStatus() == QProcess::NormalExit && velto.exitCode() == 0;
 }
 
@@ -115,7 +100,7 @@ int main(int argc, char** argv) {
 
   QProcess tray;
   start(tray, program, QStringList{"--tray"} + calendar);
-  check(waitFor([&] { return server.calls.size() == 1; }, 10000), "the tray posted no reminder");
+  check(runEventsUntil([&] { return server.calls.size() == 1; }, 10000), "the tray posted no reminder");
 
   int watcherOut[2];
   ::pipe2(watcherOut, O_CLOEXEC);
@@ -123,17 +108,17 @@ int main(int argc, char** argv) {
   start(watcher, program, QStringList{"--watch"} + calendar, watcherOut[1]);
   ::close(watcherOut[1]);
   check(!firstLine(watcherOut[0], 10000).isEmpty(), "the watcher printed no line");
-  pause(500);
+  runEventsFor(500);
   check(server.calls.size() == 1, "tray and watcher posted more than one reminder");
   const uint shown = server.lastGiven;
 
   stop(tray);
-  check(waitFor([&] { return bus.interface()->isServiceRegistered("org.velto.Velto.Reminders").value(); }, 5000),
+  check(runEventsUntil([&] { return bus.interface()->isServiceRegistered("org.velto.Velto.Reminders").value(); }, 5000),
         "the watcher did not take the posting over");
   QProcess trayAgain;
   start(trayAgain, program, QStringList{"--tray"} + calendar);
-  check(waitFor([&] { return server.calls.size() == 2; }, 10000), "the restarted tray posted no reminder");
-  pause(300);
+  check(runEventsUntil([&] { return server.calls.size() == 2; }, 10000), "the restarted tray posted no reminder");
+  runEventsFor(300);
   check(server.calls.size() == 2, "more reminders than the tray's two");
   check(server.calls.back().arguments().value(1).toUInt() == shown, "the restarted tray added a second reminder");
   const QVariantList notify = server.calls.back().arguments();

@@ -13,13 +13,11 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <iostream>
 
@@ -27,7 +25,12 @@
 #include <QDir>
 #include <QFile>
 
+#include "Platforms/Qt/EventLoopSupport.h"
+
 namespace {
+
+using CorlaMeetings::runEventsFor;
+using CorlaMeetings::runEventsUntil;
 
 // The panel's side: owns org.kde.StatusNotifierWatcher and notes who registers.
 class Watcher : public QDBusVirtualObject {
@@ -61,23 +64,6 @@ class Watcher : public QDBusVirtualObject {
 
   QString item;  // the unique bus name of the registered item
 };
-
-// Runs the event loop until `done` holds or `milliseconds` pass.
-template <typename Predicate>
-bool waitFor(Predicate done, int milliseconds) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > milliseconds) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(10);
-  }
-  return true;
-}
-
-void pause(int milliseconds) {
-  waitFor([] { return false; }, milliseconds);
-}
 
 // The standard output of a short command, or empty when it fails.
 QString output(const QString& program, const QStringList& arguments) {
@@ -127,6 +113,7 @@ int main(int argc, char** argv) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
   environment.insert("XDG_DATA_HOME", home.path() + "/data");
+  environment.insert("XDG_CACHE_HOME", home.path() + "/cache");
   if (wayland) {
     environment.remove("QT_QPA_PLATFORM");
     environment.remove("DISPLAY");
@@ -140,12 +127,12 @@ int main(int argc, char** argv) {
   }
 
   int status = 0;
-  if (!waitFor([&] { return !watcher.item.isEmpty(); }, 10000)) {
+  if (!runEventsUntil([&] { return !watcher.item.isEmpty(); }, 10000)) {
     std::cerr << "TraySmoke: the tray item never registered with the watcher\n";
     status = 1;
   } else {
     const QString item = watcher.item;
-    pause(1500);  // the first refresh: calendars read, label set
+    runEventsFor(1500);  // the first refresh: calendars read, label set
 
     QDBusMessage get = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
                                                       "Get");
@@ -168,11 +155,11 @@ int main(int argc, char** argv) {
     };
     const QString title = "Velto Meetings Reminder";
     click();
-    if (wayland && !waitFor([&] { return westonShows(title); }, 5000)) {
+    if (wayland && !runEventsUntil([&] { return westonShows(title); }, 5000)) {
       std::cerr << "TraySmoke: the drop-down did not open\n";
       status = 1;
     }
-    pause(1500);
+    runEventsFor(1500);
 
     bool saved = false;
     if (wayland) {
@@ -188,7 +175,7 @@ int main(int argc, char** argv) {
 
     if (wayland) {
       click();  // a second click on the item closes it
-      if (!waitFor([&] { return !westonShows(title); }, 5000)) {
+      if (!runEventsUntil([&] { return !westonShows(title); }, 5000)) {
         std::cerr << "TraySmoke: the drop-down did not close on a second click\n";
         status = 1;
       }
@@ -201,7 +188,7 @@ int main(int argc, char** argv) {
       client.setProcessEnvironment(environment);
       client.setProcessChannelMode(QProcess::ForwardedChannels);
       client.start(argv[1], {command});
-      bool finished = waitFor([&] { return client.state() == QProcess::NotRunning; }, 10000);
+      bool finished = runEventsUntil([&] { return client.state() == QProcess::NotRunning; }, 10000);
       if (!finished || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0) {
         std::cerr << "TraySmoke: velto " << command << " failed\n";
         status = 1;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <string_view>
 
 #include "ICalendar/LibicalLock.h"
 
@@ -34,13 +35,14 @@ Loaded load(const std::string& file) {
 
 std::string installedEdsClientModule() {
   std::error_code error;
-  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return VELTO_EDS_MODULE_BUILT;
-  std::filesystem::path installed = (program.parent_path() / ".." / VELTO_EDS_MODULE_INSTALLED).lexically_normal();
-  if (std::filesystem::exists(installed, error) || !std::filesystem::exists(VELTO_EDS_MODULE_BUILT, error)) {
-    return installed;
-  }
-  return VELTO_EDS_MODULE_BUILT;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  // Only a program still in its build tree loads the module built beside it: an installed
+  // one must never load code from a path that was its build folder, which may now be
+  // anyone's.
+  const std::string_view buildTree = VELTO_BUILD_TREE;
+  if (!error && program.native().starts_with(buildTree)) return VELTO_EDS_MODULE_BUILT;
+  if (error) return VELTO_EDS_MODULE_PREFIXED;
+  return (program.parent_path() / ".." / VELTO_EDS_MODULE_INSTALLED).lexically_normal();
 }
 
 EdsClient* loadEdsClient(const std::string& file, std::string& error) {

@@ -6,8 +6,8 @@
 
 namespace CorlaMeetings {
 
-// Where this program's libecal module is: beside the installed program
-// (bin/../lib/velto/velto-eds.so), else in the build tree it was built in.
+// Where this program's libecal module is: in the build tree for a program run from there,
+// else beside the installed program (bin/../lib/velto/velto-eds.so).
 std::string installedEdsClientModule();
 
 // The client of the module in `file`, loaded on the first call for that file and kept for

@@ -296,6 +296,7 @@ Series CalendarBuilder::makeSeries(WrittenEvent& master, const std::vector<Writt
     series.earliestShift = std::min(series.earliestShift, change.shift);
     series.latestShift = std::max(series.latestShift, change.shift);
   }
+  if (observer_) observer_->madeSeries(master, series);
   return series;
 }
 
@@ -323,6 +324,7 @@ SingleEvent CalendarBuilder::makeSingle(WrittenEvent& event, bool isOverride) {
   single.length = lengthOf(event, single.start);
   single.event = prototypeOf(event);
   if (isOverride) single.recurrenceId = place(*event.recurrenceId);
+  if (observer_) observer_->madeSingle(event, single);
   return single;
 }
 

@@ -11,6 +11,15 @@
 
 namespace CorlaMeetings {
 
+// Told of each record a builder makes, with the event it was made from (a series'
+// master), before the record goes into its calendar.
+class RecordObserver {
+ public:
+  virtual ~RecordObserver() = default;
+  virtual void madeSingle(const WrittenEvent& from, const SingleEvent& record) = 0;
+  virtual void madeSeries(const WrittenEvent& from, const Series& record) = 0;
+};
+
 // Turns the events read from one calendar text into its records: places times in their
 // zones, works out how long each occurrence lasts (DTEND, DURATION, or the defaults: a day
 // for a DATE, nothing for a DATE-TIME), pairs overrides (RECURRENCE-ID) with their series,
@@ -22,6 +31,7 @@ class CalendarBuilder {
   CalendarBuilder();
 
   void add(WrittenEvent event) { events_.push_back(std::move(event)); }
+  void setObserver(RecordObserver* observer) { observer_ = observer; }
   // Once. Notes go to `problems`.
   std::shared_ptr<const EventCalendar> build(TimeZoneResolver& zones, std::vector<std::string>& problems);
 
@@ -45,6 +55,7 @@ class CalendarBuilder {
   std::deque<WrittenEvent> events_;  // grows without moving: a heavy calendar's are 15 MB
   std::unique_ptr<EventTimeZone> localZone_;  // floating times' zone at parse time
   long countingBudget_;
+  RecordObserver* observer_ = nullptr;
 };
 
 }  // namespace CorlaMeetings

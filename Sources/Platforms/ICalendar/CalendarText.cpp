@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "ICalendar/ParseLimits.h"
+#include "ICalendar/UnfoldedLines.h"
 
 namespace CorlaMeetings {
 
@@ -75,24 +76,20 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// Where the line starting at `position` ends: at its CR or LF, or at the end of the text.
-// (string_view::find_first_of calls memchr once per byte, slow for megabytes.)
-std::size_t lineEnd(std::string_view text, std::size_t position) {
-  while (position < text.size() && text[position] != '\n' && text[position] != '\r') ++position;
-  return position;
-}
-
 std::string atLine(int line) {
   return "line " + std::to_string(line);
 }
 
-class BlockSplitter {
+class BlockSplitter : public UnfoldedLines::Sink {
  public:
   BlockSplitter(CalendarBlocks& out, CalendarTextSplitter::EventSink onEvent)
       : out_(out), onEvent_(std::move(onEvent)) {}
 
-  // One unfolded line; `cut` when it was longer than the line limit.
-  void line(std::string_view text, int number, bool cut) {
+  void line(const UnfoldedLine& unfolded) override {
+    const std::string_view text = unfolded.text;
+    const int number = unfolded.number;
+    lineStart_ = unfolded.begin;
+    lineEnd_ = unfolded.end;
     if (text.empty()) return;
     if (text.find('\0') != std::string_view::npos) {
       out_.problems.push_back(atLine(number) + ": holds a NUL byte; line dropped");
@@ -118,10 +115,10 @@ class BlockSplitter {
     }
     if (!kind_) return;  // calendar properties and strays between components
     if (*kind_ == Kind::Event && nesting_.size() == 1 && isEventProperty(name)) {
-      if (cut) noteCut(number);
+      if (unfolded.cut) noteCut(number);
       if (!takePlainText(name, text, nameEnd)) append(text);
     } else if (*kind_ == Kind::TimeZone) {
-      if (cut) usable_ = false;
+      if (unfolded.cut) usable_ = false;
       append(text);
     }
   }
@@ -146,7 +143,7 @@ class BlockSplitter {
       if (component == "VCALENDAR") return;  // a calendar inside ours: read its events too
       kind_ = component == "VEVENT" ? Kind::Event : component == "VTIMEZONE" ? Kind::TimeZone : Kind::Other;
       nesting_.assign(1, component);
-      block_ = CalendarBlock{number, {}, {}};
+      block_ = CalendarBlock{number, {}, {}, lineStart_, lineStart_};
       usable_ = true;
       full_ = false;
       takenBytes_ = 0;
@@ -188,6 +185,7 @@ class BlockSplitter {
       nesting_.pop_back();
     }
     if (!nesting_.empty()) return;
+    block_.end = lineEnd_;
     if (*kind_ == Kind::Event) {
       onEvent_(std::move(block_));
       block_ = CalendarBlock();
@@ -271,110 +269,31 @@ class BlockSplitter {
   bool full_ = false;
   std::size_t takenBytes_ = 0;  // of the lines taken out as plain texts
   std::array<TextRoute, kPlainTextProperties.size()> textRoutes_{};
+  std::size_t lineStart_ = 0;  // of the line at hand
+  std::size_t lineEnd_ = 0;
 };
 
 }  // namespace
 
 struct CalendarTextSplitter::State {
-  explicit State(EventSink onEvent) : splitter(out, std::move(onEvent)) {}
-
-  // One physical line, its end already taken off.
-  void physicalLine(std::string_view physical) {
-    ++number;
-    if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t')) {
-      if (!open) return;  // nothing to continue
-      const std::size_t room = ParseLimits::kMaxLineBytes - logical.size();
-      if (physical.size() - 1 > room) cut = true;
-      logical.append(physical.substr(1, room));
-      return;
-    }
-    if (open) splitter.line(logical, logicalNumber, cut);
-    open = !physical.empty();
-    cut = physical.size() > ParseLimits::kMaxLineBytes;
-    logical.assign(physical.substr(0, ParseLimits::kMaxLineBytes));
-    logicalNumber = number;
-  }
-
-  // Text whose BOM, if any, is gone. A line that runs on past the piece waits in `partial`,
-  // which keeps only what a line can use: a byte more than the line limit tells it was cut.
-  void lines(std::string_view text) {
-    std::size_t position = 0;
-    if (afterCarriageReturn && !text.empty()) {
-      if (text[0] == '\n') position = 1;
-      afterCarriageReturn = false;
-    }
-    while (position < text.size()) {
-      const std::size_t end = lineEnd(text, position);
-      const std::string_view rest = text.substr(position, end - position);
-      if (end == text.size()) {
-        partial.append(rest.substr(0, kMaxPartial - std::min(kMaxPartial, partial.size())));
-        return;
-      }
-      if (partial.empty()) {
-        physicalLine(rest);
-      } else {
-        partial.append(rest.substr(0, kMaxPartial - std::min(kMaxPartial, partial.size())));
-        physicalLine(partial);
-        partial.clear();
-      }
-      position = end + 1;
-      if (text[end] == '\r') {
-        if (position == text.size()) {
-          afterCarriageReturn = true;
-        } else if (text[position] == '\n') {
-          ++position;
-        }
-      }
-    }
-  }
-
-  static constexpr std::size_t kMaxPartial = ParseLimits::kMaxLineBytes + 1;
-  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  explicit State(EventSink onEvent) : splitter(out, std::move(onEvent)), lines(splitter) {}
 
   CalendarBlocks out;
   BlockSplitter splitter;
-  std::size_t fed = 0;
-  bool tooLong = false;
-  std::string start;  // the first bytes, until it is clear whether they are a BOM
-  bool started = false;
-  std::string partial;
-  bool afterCarriageReturn = false;
-  std::string logical;
-  int logicalNumber = 0;
-  bool open = false;  // `logical` holds a line that continuation lines may extend
-  bool cut = false;
-  int number = 0;
+  UnfoldedLines lines;
 };
 
 CalendarTextSplitter::CalendarTextSplitter(EventSink onEvent) : state_(std::make_unique<State>(std::move(onEvent))) {}
 
 CalendarTextSplitter::~CalendarTextSplitter() = default;
 
-void CalendarTextSplitter::feed(std::string_view piece) {
-  State& state = *state_;
-  if (state.fed + piece.size() > ParseLimits::kMaxCalendarBytes) {
-    state.tooLong = true;
-    piece = piece.substr(0, ParseLimits::kMaxCalendarBytes - state.fed);
-  }
-  state.fed += piece.size();
-  if (!state.started) {
-    const std::size_t wanted = State::kByteOrderMark.size() - state.start.size();
-    state.start.append(piece.substr(0, wanted));
-    piece.remove_prefix(std::min(wanted, piece.size()));
-    if (state.start.size() < State::kByteOrderMark.size() && State::kByteOrderMark.starts_with(state.start)) return;
-    state.started = true;
-    if (state.start != State::kByteOrderMark) state.lines(state.start);
-  }
-  state.lines(piece);
-}
+void CalendarTextSplitter::feed(std::string_view piece) { state_->lines.feed(piece); }
 
 CalendarBlocks CalendarTextSplitter::finish() {
   State& state = *state_;
-  if (!state.started && state.start != State::kByteOrderMark) state.lines(state.start);
-  if (!state.partial.empty()) state.physicalLine(state.partial);
-  if (state.open) state.splitter.line(state.logical, state.logicalNumber, state.cut);
+  const bool tooLong = state.lines.finish();
   state.splitter.finish();
-  if (state.tooLong) {
+  if (tooLong) {
     state.out.problems.insert(state.out.problems.begin(),
                               "text longer than " + std::to_string(ParseLimits::kMaxCalendarBytes) +
                                   " bytes; the rest is not read");

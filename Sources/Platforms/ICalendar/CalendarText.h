@@ -18,6 +18,10 @@ struct CalendarBlock {
   // change how the value reads. They are then not in `text`, and neither are later ones of
   // the same name, which nobody reads.
   std::vector<std::pair<std::string, std::string>> plainTexts;
+  // Where it lies in the text: from its BEGIN line to the start of the line after its END.
+  // The bytes in between read as the same block wherever they stand in a calendar.
+  std::size_t begin = 0;
+  std::size_t end = 0;
 };
 
 struct CalendarBlocks {

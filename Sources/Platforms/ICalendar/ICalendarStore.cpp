@@ -47,13 +47,20 @@ void ICalendarStoreShared::report(const std::string& line) {
   reportProblemLine(line, options.problems);
 }
 
-void ICalendarStoreShared::postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify) {
-  runLoop.postTask([main = main, snapshot = std::move(snapshot), snapshotVersion, notify]() mutable {
+void ICalendarStoreShared::postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify,
+                                       std::optional<TimeReach> window) {
+  runLoop.postTask([main = main, snapshot = std::move(snapshot), snapshotVersion, notify, window]() mutable {
     std::shared_ptr<ICalendarStoreMainState> state = main.lock();
     if (!state || snapshotVersion <= state->version) return;  // gone, or overtaken by a newer one
     bool changed = !sameCalendars(state->content, snapshot);
     state->content = std::move(snapshot);
     state->version = snapshotVersion;
+    // A query beyond a start-up read's window may have missed what it left out.
+    if (!window && state->askedBeyondProvisional) {
+      notify = true;
+      state->askedBeyondProvisional = false;
+    }
+    state->provisional = window;
     if (notify && changed && state->observer) {
       std::function<void()> observer = state->observer;  // it may replace itself
       observer();
@@ -107,6 +114,9 @@ void ICalendarStore::requestAccess(std::function<void(bool granted)> answer) {
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant start, Instant end) {
+  if (main_->provisional && !main_->provisional->holds(TimeReach::between(start, end))) {
+    main_->askedBeyondProvisional = true;
+  }
   std::vector<std::shared_ptr<const CalendarEvent>> events = main_->answers.answer(main_->version, start, end, [&] {
     std::vector<std::shared_ptr<const CalendarEvent>> all;
     for (const StoreEntry& entry : main_->content) {

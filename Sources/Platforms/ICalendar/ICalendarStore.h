@@ -21,6 +21,9 @@ struct ICalendarStoreOptions {
   // A subscription copy older than this is fetched again when a query sees it.
   Duration subscriptionMaxAge = std::chrono::minutes(5);
   SourceReadLimits read;
+  // Where files and folders keep their start-up index (none by default): a start-up then
+  // reads only what can reach the days around now, and the rest a moment later.
+  StartupIndexOptions index;
   FetchLimits fetch;
   // Receives one line per problem (a source that cannot be read, an event the parser
   // dropped), from worker threads, one call at a time; never the UI. Lines name sources
@@ -41,6 +44,13 @@ struct ICalendarStoreOptions {
 // Access: each request reads the source list again, reads every source (fetching the
 // subscriptions with no fresh copy), then answers on the main thread: granted when at
 // least one source has a calendar. Nobody is prompted, so asking again is free.
+//
+// Start-up: with an index, the first read of a file or folder parses only what can reach
+// the days around now (from two days before to five days after), and the first queries are
+// answered from that; the rest is read a moment later (StartupIndexOptions::completeAfter)
+// without a change notification, as answers in those days stay the same. A query beyond
+// them meanwhile gets one when the rest is in. The index is saved after each read that
+// changed it; a failure to save is reported once.
 //
 // Changes: files and folders are watched; a change re-reads them and, when the calendars
 // differ, calls the observer on the main thread. A subscription is fetched again when a

@@ -35,6 +35,10 @@ struct ICalendarStoreMainState {
   StoreContent content;
   std::uint64_t version = 0;  // of `content`; later versions replace earlier ones only
   std::function<void()> observer;
+  // While the content is that of a start-up read: the window it answers for, and whether
+  // a query went beyond it.
+  std::optional<TimeReach> provisional;
+  bool askedBeyondProvisional = false;
 
   OccurrenceCache answers;
 };
@@ -75,8 +79,10 @@ struct ICalendarStoreShared {
   std::deque<AccessRound> rounds;
   bool rereadRequested = false;
   std::deque<FetchJob> fetches;
+  bool fetcherBusy = false;  // with a job taken from `fetches`, until what it posts is posted
   StoreContent content;  // the workers' view, ahead of the main thread's
   std::uint64_t version = 0;
+  std::optional<TimeReach> provisional;  // the window `content` answers for, after a start-up read
   std::map<std::string, SubscriptionStatus> subscriptions;  // by location
 
   std::unique_ptr<FileWatcher> watcher;
@@ -89,7 +95,9 @@ struct ICalendarStoreShared {
 
   // Any thread.
   void report(const std::string& line);
-  void postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify);
+  // `window`: the one a start-up read's content answers for; none once it is complete.
+  void postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify,
+                   std::optional<TimeReach> window);
   void postAnswer(std::function<void(bool)> answer, bool granted);
 
  private:

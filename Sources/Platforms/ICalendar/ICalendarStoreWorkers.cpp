@@ -3,6 +3,7 @@
 // posts the result to the main thread.
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <set>
 #include <utility>
@@ -21,15 +22,47 @@ struct ReaderState {
   std::map<std::string, SourceReader> readers;      // of the path sources, by location
   std::set<std::string> reportedUnsupported;  // and desktop sources, when nobody reads them
   bool reportedNoSources = false;
+  // When to read what a start-up read left out.
+  std::optional<std::chrono::steady_clock::time_point> completeAt;
+  bool reportedIndexProblem = false;
 };
 
-void readPaths(ICalendarStoreShared& shared, ReaderState& state, bool& changed) {
+struct PathsRead {
+  bool changed = false;
+  bool notable = false;      // changed other than by completing a start-up read
+  bool provisional = false;  // some reader holds only what reaches the start-up window
+};
+
+PathsRead readPaths(ICalendarStoreShared& shared, ReaderState& state,
+                    const std::optional<TimeReach>& startupWindow = {}) {
+  PathsRead read;
   for (auto& [location, reader] : state.readers) {
-    SourceReader::Result result = reader.read([&shared] { return shared.abandoning.load(); });
-    changed = changed || result.changed;
+    SourceReader::Result result = reader.read([&shared] { return shared.abandoning.load(); }, startupWindow);
+    read.changed = read.changed || result.changed;
+    read.notable = read.notable || (result.changed && !result.sameAnswers);
+    read.provisional = read.provisional || reader.provisional();
     std::string prefix = sourcePrefix({CalendarSource::Kind::path, location});
     for (const std::string& problem : result.problems) shared.report(prefix + problem);
   }
+  return read;
+}
+
+// Saves the readers' start-up indexes where they changed; a failure costs only speed.
+void saveIndexes(ICalendarStoreShared& shared, ReaderState& state) {
+  for (auto& [location, reader] : state.readers) {
+    const std::string error = reader.saveIndex();
+    if (error.empty() || state.reportedIndexProblem) continue;
+    state.reportedIndexProblem = true;
+    shared.report("start-up index not saved in " + shared.options.index.folder + " (" + error +
+                  "); each start reads every calendar file");
+  }
+}
+
+// The days a start-up's first answers are about (today and the next three, in any zone),
+// with a day to spare on either side.
+TimeReach startupWindow(Instant now) {
+  using namespace std::chrono;
+  return TimeReach::between(now - days(2), now + days(5));
 }
 
 void watchPaths(ICalendarStoreShared& shared, ReaderState& state) {
@@ -81,7 +114,7 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
     if (existing != state.readers.end()) {
       readers.emplace(source.location, std::move(existing->second));
     } else {
-      readers.emplace(source.location, SourceReader(source.location, shared.options.read));
+      readers.emplace(source.location, SourceReader(source.location, shared.options.read, shared.options.index));
     }
   }
   state.readers = std::move(readers);
@@ -89,22 +122,26 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
 
 void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalendarStoreShared::AccessRound round) {
   takeSourceList(shared, state);
-  bool changed = false;
-  readPaths(shared, state, changed);
+  const TimeReach window = startupWindow(round.now);
+  const PathsRead read = readPaths(shared, state, window);
 
   StoreContent snapshot;
   std::uint64_t version = 0;
+  std::optional<TimeReach> provisional;
   {
     std::lock_guard lock(shared.mutex);
     shared.content = contentFor(state, shared.content);
     snapshot = shared.content;
     version = ++shared.version;
+    shared.provisional = read.provisional ? std::optional(window) : std::nullopt;
+    provisional = shared.provisional;
     std::erase_if(shared.subscriptions, [&](const auto& entry) {
       return !entry.second.inFlight && std::none_of(state.sources.begin(), state.sources.end(),
                                                     [&](const CalendarSource& s) { return s.location == entry.first; });
     });
-    // Subscriptions without a fresh copy are fetched before the answer; the answer always
-    // goes through the fetcher's queue, which keeps answers in the order asked.
+    // Subscriptions without a fresh copy are fetched before the answer; the answer goes
+    // through the fetcher's queue, which keeps answers in the order asked, unless the
+    // fetcher has nothing queued or in hand.
     for (const StoreEntry& entry : shared.content) {
       if (entry.source.kind != CalendarSource::Kind::subscription) continue;
       ICalendarStoreShared::SubscriptionStatus& status = shared.subscriptions[entry.source.location];
@@ -116,21 +153,34 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
   }
   // The answer starts a refresh, so the content needs no change notification; it must
   // reach the main thread before the answer does.
-  shared.postContent(std::move(snapshot), version, false);
+  shared.postContent(std::move(snapshot), version, false, provisional);
+  std::optional<bool> granted;  // set when answered from here, a thread's wake-up sooner
   {
     std::lock_guard lock(shared.mutex);
-    shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+    if (shared.fetches.empty() && !shared.fetcherBusy) {
+      granted = shared.anyCalendar();
+    } else {
+      shared.fetches.push_back({CalendarSource(), false, std::move(round.answer)});
+    }
   }
-  shared.fetcherWake.notify_one();
+  if (granted) {
+    shared.postAnswer(std::move(round.answer), *granted);
+  } else {
+    shared.fetcherWake.notify_one();
+  }
   watchPaths(shared, state);
+  // Once the answer is on its way: a single print does not wait for this.
+  saveIndexes(shared, state);
+  state.completeAt.reset();
+  if (read.provisional) state.completeAt = std::chrono::steady_clock::now() + shared.options.index.completeAfter;
 }
 
 void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
-  bool changed = false;
-  readPaths(shared, state, changed);
-  if (changed) {
+  const PathsRead read = readPaths(shared, state);
+  if (read.changed) {
     StoreContent snapshot;
     std::uint64_t version = 0;
+    std::optional<TimeReach> provisional;
     {
       std::lock_guard lock(shared.mutex);
       for (StoreEntry& entry : shared.content) {
@@ -141,10 +191,14 @@ void rereadPaths(ICalendarStoreShared& shared, ReaderState& state) {
       }
       snapshot = shared.content;
       version = ++shared.version;
+      if (!read.provisional) shared.provisional.reset();
+      provisional = shared.provisional;
     }
-    shared.postContent(std::move(snapshot), version, true);
+    shared.postContent(std::move(snapshot), version, read.notable, provisional);
   }
   watchPaths(shared, state);
+  saveIndexes(shared, state);
+  if (!read.provisional) state.completeAt.reset();
 }
 
 // The fetcher thread's memory of one subscription: what it last held, to skip parsing an
@@ -192,7 +246,16 @@ void runSourceReader(ICalendarStoreShared& shared) {
     std::optional<ICalendarStoreShared::AccessRound> round;
     {
       std::unique_lock lock(shared.mutex);
-      shared.readerWake.wait(lock, [&] { return shared.stopping || !shared.rounds.empty() || shared.rereadRequested; });
+      // Until a start-up read is completed, a change waits for the completion, which reads
+      // it too: the watcher reports one as it starts, and a single print would pay for it.
+      auto due = [&] {
+        return shared.stopping || !shared.rounds.empty() || (shared.rereadRequested && !state.completeAt);
+      };
+      if (state.completeAt) {
+        shared.readerWake.wait_until(lock, *state.completeAt, due);  // then a reread completes it
+      } else {
+        shared.readerWake.wait(lock, due);
+      }
       if (shared.stopping) return;
       shared.rereadRequested = false;  // a round reads everything anyway
       if (!shared.rounds.empty()) {
@@ -220,15 +283,19 @@ void runSubscriptionFetcher(ICalendarStoreShared& shared) {
       job = std::move(shared.fetches.front());
       shared.fetches.pop_front();
       granted = shared.anyCalendar();
+      shared.fetcherBusy = true;
     }
     if (job.answer) {
       shared.postAnswer(std::move(job.answer), granted);
+      std::lock_guard lock(shared.mutex);
+      shared.fetcherBusy = false;
       continue;
     }
 
     std::shared_ptr<const ParsedCalendar> calendar = fetchAndParse(shared, copies[job.source.location], job.source);
     StoreContent snapshot;
     std::uint64_t version = 0;
+    std::optional<TimeReach> provisional;
     {
       std::lock_guard lock(shared.mutex);
       if (shared.stopping) return;
@@ -239,9 +306,14 @@ void runSubscriptionFetcher(ICalendarStoreShared& shared) {
           version = ++shared.version;
         }
       }
-      if (version != 0) snapshot = shared.content;
+      if (version != 0) {
+        snapshot = shared.content;
+        provisional = shared.provisional;
+      }
     }
-    if (version != 0) shared.postContent(std::move(snapshot), version, job.notify);
+    if (version != 0) shared.postContent(std::move(snapshot), version, job.notify, provisional);
+    std::lock_guard lock(shared.mutex);
+    shared.fetcherBusy = false;
   }
 }
 

@@ -1,6 +1,7 @@
 #include "ICalendar/ParsedCalendar.h"
 
 #include "ICalendar/CalendarBuilder.h"
+#include "ICalendar/CalendarLayout.h"
 #include "ICalendar/CalendarText.h"
 #include "ICalendar/ParseLimits.h"
 #include "ICalendar/ProblemText.h"
@@ -27,12 +28,15 @@ void capProblems(std::vector<std::string>& problems) {
 }  // namespace
 
 struct CalendarParser::State {
-  State() : splitter([this](CalendarBlock block) { read(block); }) {}
+  explicit State(LayoutRecorder* recorder) : splitter([this](CalendarBlock block) { read(block); }), layout(recorder) {
+    builder.setObserver(layout);
+  }
 
   void read(const CalendarBlock& block) {
     EventReading reading = readVEvent(block);
     if (auto* event = std::get_if<WrittenEvent>(&reading.event)) {
       for (const auto& note : reading.notes) notes.push_back(subjectOf(block, event->uid) + note);
+      if (layout) layout->eventBlock(block, *event);
       builder.add(std::move(*event));
     } else {
       notes.push_back(subjectOf(block, std::nullopt) + std::get<std::string>(reading.event) + "; dropped");
@@ -42,9 +46,10 @@ struct CalendarParser::State {
   CalendarTextSplitter splitter;
   CalendarBuilder builder;
   std::vector<std::string> notes;  // on the events, which follow the splitter's problems
+  LayoutRecorder* layout;
 };
 
-CalendarParser::CalendarParser() : state_(std::make_unique<State>()) {}
+CalendarParser::CalendarParser(LayoutRecorder* layout) : state_(std::make_unique<State>(layout)) {}
 
 CalendarParser::~CalendarParser() = default;
 
@@ -61,6 +66,7 @@ ParseResult CalendarParser::finish() {
   result.problems.insert(result.problems.end(), std::make_move_iterator(state_->notes.begin()),
                          std::make_move_iterator(state_->notes.end()));
 
+  if (state_->layout) state_->layout->timeZoneBlocks(blocks.timeZones);
   TimeZoneResolver zones(blocks.timeZones);
   result.calendar = state_->builder.build(zones, result.problems);
   result.problems.insert(result.problems.end(), zones.problems().begin(), zones.problems().end());

@@ -53,12 +53,15 @@ struct ParseResult {
 // bounds). Any thread; libical is used under libicalMutex().
 ParseResult parseCalendar(std::string_view text);
 
+class LayoutRecorder;
+
 // The same for text that comes in pieces (a file as it is read): each event is read as soon
 // as its block ends, so the text is never held whole. feed() any number of times, then
 // finish() once; pieces split anywhere give the result of the text in one piece.
+// `layout`, when given, learns where the text's occurrences lie.
 class CalendarParser {
  public:
-  CalendarParser();
+  explicit CalendarParser(LayoutRecorder* layout = nullptr);
   ~CalendarParser();
   CalendarParser(const CalendarParser&) = delete;
   CalendarParser& operator=(const CalendarParser&) = delete;

@@ -1,44 +1,25 @@
 #include "ICalendar/SourceReader.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <system_error>
-#include <thread>
 #include <utility>
+
+#include "ICalendar/FolderEntries.h"
 
 namespace CorlaMeetings {
 
 namespace {
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 std::string errorText(int error) { return std::system_category().message(error); }
-
-long long nanoseconds(const timespec& time) { return time.tv_sec * 1'000'000'000LL + time.tv_nsec; }
-
-FileSignature signatureOf(const struct stat& status) {
-  return {status.st_dev, status.st_ino, status.st_size, nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
-}
 
 bool isCalendarFileName(std::string_view name) {
   if (name.size() < 4) return false;
@@ -60,108 +41,7 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
   out.push_back(std::move(problem));
 }
 
-// Runs `work(i)` for each i below `count`. A folder read for the first time has thousands of
-// files to parse, and parsing is most of the time a read takes: they are shared among up to
-// four threads (this one included). A few changed files stay on this thread.
-void forEachInParallel(std::size_t count, const std::function<void(std::size_t)>& work) {
-  constexpr std::size_t kFilesWorthAThread = 64;
-  const std::size_t threads =
-      std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 4, count / kFilesWorthAThread + 1});
-  std::atomic<std::size_t> next{0};
-  auto run = [&] {
-    for (std::size_t i; (i = next.fetch_add(1)) < count;) work(i);
-  };
-  std::vector<std::thread> helpers;
-  for (std::size_t t = 1; t < threads; ++t) helpers.emplace_back(run);
-  run();
-  for (auto& helper : helpers) helper.join();
-}
-
-std::vector<std::string> entryNames(int directory) {
-  std::vector<std::string> names;
-  int handle = ::dup(directory);
-  if (handle < 0) return names;
-  DIR* listing = ::fdopendir(handle);
-  if (listing == nullptr) {
-    ::close(handle);
-    return names;
-  }
-  while (const dirent* entry = ::readdir(listing)) {
-    if (entry->d_name[0] != '.') names.emplace_back(entry->d_name);  // hidden: temporary files
-  }
-  ::closedir(listing);
-  std::sort(names.begin(), names.end());  // the same order on every read
-  return names;
-}
-
 }  // namespace
-
-FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink) {
-  FileStream result;
-  // Non-blocking: opening a FIFO would otherwise wait for a writer.
-  UniqueFd fd(::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    result.error = errorText(errno);
-    return result;
-  }
-  struct stat status;
-  if (::fstat(fd.get(), &status) != 0) {
-    result.error = errorText(errno);
-    return result;
-  }
-  if (!S_ISREG(status.st_mode)) {
-    result.error = "not a regular file";
-    return result;
-  }
-  std::string tooLarge = "larger than " + sizeText(maxBytes);
-  if (status.st_size < 0 || static_cast<unsigned long long>(status.st_size) > maxBytes) {
-    result.error = tooLarge;
-    return result;
-  }
-  result.signature = signatureOf(status);
-  std::size_t total = 0;
-  char buffer[1 << 16];
-  for (;;) {
-    // The file may grow while it is read: stop one byte past the limit.
-    std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - total);
-    ssize_t count = ::read(fd.get(), buffer, wanted);
-    if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      result.error = errorText(errno);
-      return result;
-    }
-    if (count == 0) break;
-    total += static_cast<std::size_t>(count);
-    if (total > maxBytes) {
-      result.error = tooLarge;
-      return result;
-    }
-    sink(std::string_view(buffer, static_cast<std::size_t>(count)));
-  }
-  result.complete = true;
-  return result;
-}
-
-FileRead readRegularFileAt(int directory, const std::string& name, std::size_t maxBytes) {
-  std::string bytes;
-  FileStream stream =
-      streamRegularFileAt(directory, name, maxBytes, [&bytes](std::string_view piece) { bytes.append(piece); });
-  FileRead result;
-  result.error = std::move(stream.error);
-  result.signature = stream.signature;
-  if (stream.complete) result.bytes = std::move(bytes);
-  return result;
-}
-
-FileRead readRegularFile(const std::string& path, std::size_t maxBytes) {
-  return readRegularFileAt(AT_FDCWD, path, maxBytes);
-}
-
-std::string sizeText(std::size_t bytes) {
-  constexpr std::size_t kMiB = std::size_t{1} << 20;
-  if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
-  return std::to_string(bytes) + " bytes";
-}
 
 void appendParseProblems(const std::vector<std::string>& parseProblems, std::string_view prefix, std::size_t limit,
                          std::vector<std::string>& out) {
@@ -172,23 +52,84 @@ void appendParseProblems(const std::vector<std::string>& parseProblems, std::str
   }
 }
 
-SourceReader::SourceReader(std::string path, SourceReadLimits limits) : path_(std::move(path)), limits_(limits) {}
+SourceReader::SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index)
+    : path_(std::move(path)), limits_(limits), index_(path_, std::move(index)) {}
 
-SourceReader::Result SourceReader::read(const std::function<bool()>& abandon) {
+SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
+                                        const std::optional<TimeReach>& startupWindow) {
   Result result;
   struct stat status;
   if (::stat(path_.c_str(), &status) != 0) {
     note(reportedProblem_, errorText(errno), result.problems);
     return result;
   }
+  if (!startupDone_ && startupWindow && index_.enabled()) {
+    startupWindow_ = startupWindow;
+    if (S_ISDIR(status.st_mode)) {
+      indexLoading_ = std::thread([this] { index_.load(); });  // while the folder is listed
+    } else {
+      index_.load();
+      savedEntries_ = index_.loadedCount();
+    }
+  }
   if (S_ISDIR(status.st_mode)) {
     readFolder(result, abandon);
   } else if (S_ISREG(status.st_mode)) {
-    readFile(signatureOf(status), result);
+    readFile(signatureOf(status), result, abandon);
   } else {
     note(reportedProblem_, "not a regular file or a folder", result.problems);
   }
+  awaitIndex();
+  if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode)) return result;
+  startupDone_ = true;
+  startupWindow_.reset();
+  index_.dropLoaded();
+  provisional_ = file_.provisional ||
+                 std::any_of(files_.begin(), files_.end(), [](const auto& file) { return file.second.provisional; });
   return result;
+}
+
+std::string SourceReader::saveIndex() {
+  if (!indexChanged_ && indexedCount() == savedEntries_) return "";
+  IndexedFiles entries;
+  if (file_.indexed) entries.emplace_back("", &*file_.indexed);
+  for (const auto& [key, state] : files_) {
+    if (state.indexed) entries.emplace_back(key, &*state.indexed);
+  }
+  indexChanged_ = false;
+  savedEntries_ = entries.size();  // a failed save is not tried again until something changes
+  return index_.save(entries);
+}
+
+std::size_t SourceReader::indexedCount() const {
+  return (file_.indexed ? 1 : 0) + static_cast<std::size_t>(std::count_if(
+                                       files_.begin(), files_.end(), [](const auto& f) { return f.second.indexed; }));
+}
+
+void SourceReader::noteIndexChanges(const FileState& before, const FileState& after) {
+  if (before.indexed != after.indexed) indexChanged_ = true;
+}
+
+void SourceReader::awaitIndex() {
+  if (!indexLoading_.joinable()) return;
+  indexLoading_.join();
+  savedEntries_ = index_.loadedCount();
+}
+
+bool SourceReader::fromIndex(const std::string& key, const FileSignature& current, FileState& state,
+                             const IndexedFile*& ranges) {
+  if (!startupWindow_) return false;
+  awaitIndex();
+  const IndexedFile* entry = index_.loadedEntry(key, current);
+  if (!entry) return false;
+  state.indexed = *entry;
+  if (!index_.settledNow(current)) return false;
+  if (!entry->reach.meets(*startupWindow_)) {
+    state.provisional = true;  // and no calendar: nothing of it reaches the window
+    return true;
+  }
+  if (!entry->ranges.empty()) ranges = entry;
+  return false;
 }
 
 void SourceReader::switchShape(Shape shape) {
@@ -199,27 +140,65 @@ void SourceReader::switchShape(Shape shape) {
   subfolders_.clear();
 }
 
-void SourceReader::readFile(const FileSignature& current, Result& result) {
+SourceReader::WholeParse SourceReader::parseWhole(int directory, const std::string& name, off_t size,
+                                                  const std::function<bool()>& abandon) const {
+  const auto readStart = std::chrono::system_clock::now();
+  LayoutRecorder layout(index_.wantsRanges(static_cast<std::uint64_t>(size)));
+  CalendarParser parser(index_.enabled() ? &layout : nullptr);
+  WholeParse whole;
+  whole.read = streamRegularFileAt(
+      directory, name, limits_.maxFileBytes, [&parser](std::string_view piece) { parser.feed(piece); }, abandon);
+  if (!whole.read.complete) return whole;
+  whole.parsed = parser.finish();
+  whole.indexed = index_.entryOfParse(whole.read.signature, whole.parsed, layout.take(), readStart);
+  return whole;
+}
+
+void SourceReader::readFile(const FileSignature& current, Result& result, const std::function<bool()>& abandon) {
   switchShape(Shape::file);
   if (file_.parsedSignature == current) return;  // unchanged since it was parsed
-  CalendarParser parser;
-  FileStream read = streamRegularFileAt(AT_FDCWD, path_, limits_.maxFileBytes,
-                                        [&parser](std::string_view piece) { parser.feed(piece); });
-  if (!read.complete) {
-    note(reportedProblem_, read.error, result.problems);
+  const IndexedFile* ranges = nullptr;
+  FileState state;
+  const bool skip = fromIndex("", current, state, ranges);
+  if (state.indexed) file_.indexed = state.indexed;  // as the index file holds it
+  const FileState before = file_;
+  if (skip) {
+    state.calendar = mergeCalendars({});
+  } else if (ranges) {
+    if (auto parsed = parseIndexedRanges(AT_FDCWD, path_, *ranges, *startupWindow_); parsed && parsed->calendar) {
+      state.calendar = std::move(parsed->calendar);
+      state.provisional = true;
+    }
+  }
+  if (state.calendar) {
+    file_ = std::move(state);
+    reportedProblem_.clear();
+    calendar_ = file_.calendar;
+    result.changed = true;
     return;
   }
-  file_.parsedSignature = read.signature;
-  ParseResult parsed = parser.finish();
-  appendParseProblems(parsed.problems, "", limits_.maxProblemLinesPerFile, result.problems);
-  if (!parsed.calendar) {
+
+  WholeParse whole = parseWhole(AT_FDCWD, path_, current.size, abandon);
+  if (!whole.read.complete) {
+    if (!abandon || !abandon()) note(reportedProblem_, whole.read.error, result.problems);
+    return;
+  }
+  const bool completes = file_.provisional && file_.indexed && file_.indexed->signature == whole.read.signature;
+  file_.parsedSignature = whole.read.signature;
+  file_.indexed = std::move(whole.indexed);
+  file_.provisional = false;
+  noteIndexChanges(before, file_);
+  appendParseProblems(whole.parsed.problems, "", limits_.maxProblemLinesPerFile, result.problems);
+  if (!whole.parsed.calendar) {
     note(reportedProblem_, calendar_ ? "holds no calendar now; keeping what it held before" : "holds no calendar",
          result.problems);
     return;
   }
   reportedProblem_.clear();
-  calendar_ = std::move(parsed.calendar);
+  calendar_ = std::move(whole.parsed.calendar);
+  file_.calendar = calendar_;
   result.changed = true;
+  result.sameAnswers = completes;
 }
 
 void SourceReader::readFolder(Result& result, const std::function<bool()>& abandon) {
@@ -241,8 +220,9 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
       for (int fd : fds) ::close(fd);
     }
   } closeSubfolders{openSubfolders};
+  std::set<std::string> completed;
   if (!scanFolder(directory.get(), "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
-      !readPending(pending, files, abandon, result)) {
+      !readPending(pending, abandon, result, completed)) {
     return;  // abandoned: what was read before stays
   }
   if (tooManyFiles) {
@@ -252,15 +232,17 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
     reportedProblem_.clear();
   }
 
-  auto calendarsOf = [](const Files& of) {
+  auto calendarsOf = [](const Files& of, const std::set<std::string>& except) {
     std::vector<std::shared_ptr<const ParsedCalendar>> calendars;
     for (const auto& [key, state] : of) {
-      if (state.calendar) calendars.push_back(state.calendar);
+      if (state.calendar && !except.contains(key)) calendars.push_back(state.calendar);
     }
     return calendars;
   };
-  std::vector<std::shared_ptr<const ParsedCalendar>> calendars = calendarsOf(files);
-  bool changed = !wasFolder || !calendar_ || calendars != calendarsOf(files_);
+  std::vector<std::shared_ptr<const ParsedCalendar>> calendars = calendarsOf(files, {});
+  const bool changed = !wasFolder || !calendar_ || calendars != calendarsOf(files_, {});
+  result.sameAnswers = changed && wasFolder && calendar_ && !completed.empty() &&
+                       calendarsOf(files, completed) == calendarsOf(files_, completed);
   files_ = std::move(files);
   if (!changed) return;
   calendar_ = mergeCalendars(std::move(calendars));
@@ -270,12 +252,16 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
 bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
                               bool& tooManyFiles, std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
-  for (const std::string& name : entryNames(directory)) {
+  std::vector<std::string> names = entryNames(directory);
+  const std::optional<std::vector<EntryStatus>> statuses = entryStatus(directory, names, abandon);
+  if (!statuses) return false;
+  for (std::size_t i = 0; i < names.size(); ++i) {
     if (abandon && abandon()) return false;
+    mode_t mode = (*statuses)[i].mode;
+    if (mode == 0) continue;  // gone meanwhile
+    std::string& name = names[i];
     std::string key = prefix + name;
-    struct stat status;
-    if (::fstatat(directory, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-    if (S_ISDIR(status.st_mode)) {
+    if (S_ISDIR(mode)) {
       // One level of calendar folders; symlinked folders are not followed, so no cycles.
       if (!topLevel || subfolders_.size() >= limits_.maxSubfolders) continue;
       const int subfolder = ::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -292,38 +278,52 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
       tooManyFiles = true;
       return true;
     }
-    FileState& state = files[key];
-    if (auto old = files_.find(key); old != files_.end()) state = old->second;
-    if (S_ISLNK(status.st_mode) && ::fstatat(directory, name.c_str(), &status, 0) != 0) {
-      note(state.reportedProblem, key + ": " + errorText(errno), result.problems);  // a loop or a dangling link
+    const auto entry = files.try_emplace(files.end(), std::move(key));  // keys come in order, mostly
+    const std::string& keyInFiles = entry->first;
+    FileState& state = entry->second;
+    if (auto old = files_.find(keyInFiles); old != files_.end()) state = old->second;
+    FileSignature current = (*statuses)[i].signature;
+    if (struct stat target; S_ISLNK(mode)) {
+      if (::fstatat(directory, name.c_str(), &target, 0) != 0) {
+        note(state.reportedProblem, keyInFiles + ": " + errorText(errno), result.problems);  // a loop or a dangling link
+        continue;
+      }
+      mode = target.st_mode;
+      current = signatureOf(target);
+    }
+    if (!S_ISREG(mode)) {
+      note(state.reportedProblem, keyInFiles + ": not a regular file", result.problems);
       continue;
     }
-    if (!S_ISREG(status.st_mode)) {
-      note(state.reportedProblem, key + ": not a regular file", result.problems);
-      continue;
-    }
-    if (state.parsedSignature == signatureOf(status)) continue;  // unchanged since it was parsed
-    pending.push_back({directory, name, key});
+    if (state.parsedSignature == current) continue;  // unchanged since it was parsed
+    const IndexedFile* ranges = nullptr;
+    if (fromIndex(keyInFiles, current, state, ranges)) continue;
+    pending.push_back({directory, std::move(name), &keyInFiles, &state, current.size, ranges});
   }
   return true;
 }
 
-bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& files,
-                               const std::function<bool()>& abandon, Result& result) const {
+bool SourceReader::readPending(const std::vector<PendingRead>& pending, const std::function<bool()>& abandon,
+                               Result& result, std::set<std::string>& completed) {
   std::vector<FileState> states(pending.size());
   std::vector<std::vector<std::string>> problems(pending.size());
   std::atomic<bool> abandoned{false};
-  forEachInParallel(pending.size(), [&](std::size_t i) {
+  forEachInParallel(pending.size(), 64, [&](std::size_t i) {
     if (abandoned || (abandon && abandon())) {
       abandoned = true;
       return;
     }
-    states[i] = readCalendarFile(pending[i], files.at(pending[i].key), problems[i]);
+    states[i] = readCalendarFile(pending[i], *pending[i].state, problems[i]);
   });
   if (abandoned) return false;
   // Taken in the order of the scan, so that messages come in the same order every time.
   for (std::size_t i = 0; i < pending.size(); ++i) {
-    files[pending[i].key] = std::move(states[i]);
+    FileState& state = *pending[i].state;
+    if (state.provisional && state.indexed && states[i].parsedSignature == state.indexed->signature) {
+      completed.insert(*pending[i].key);
+    }
+    noteIndexChanges(state, states[i]);
+    state = std::move(states[i]);
     result.problems.insert(result.problems.end(), problems[i].begin(), problems[i].end());
   }
   return true;
@@ -331,22 +331,29 @@ bool SourceReader::readPending(const std::vector<PendingRead>& pending, Files& f
 
 SourceReader::FileState SourceReader::readCalendarFile(const PendingRead& pending, FileState state,
                                                        std::vector<std::string>& problems) const {
-  CalendarParser parser;
-  FileStream read = streamRegularFileAt(pending.directory, pending.name, limits_.maxFileBytes,
-                                        [&parser](std::string_view piece) { parser.feed(piece); });
-  if (!read.complete) {
-    note(state.reportedProblem, pending.key + ": " + read.error, problems);
+  if (pending.ranges) {
+    auto parsed = parseIndexedRanges(pending.directory, pending.name, *pending.ranges, *startupWindow_);
+    if (parsed && parsed->calendar) {
+      state.calendar = std::move(parsed->calendar);
+      state.provisional = true;
+      return state;
+    }
+  }
+  WholeParse whole = parseWhole(pending.directory, pending.name, pending.size, {});
+  if (!whole.read.complete) {
+    note(state.reportedProblem, *pending.key + ": " + whole.read.error, problems);
     return state;
   }
-  state.parsedSignature = read.signature;
-  ParseResult parsed = parser.finish();
-  appendParseProblems(parsed.problems, pending.key + ": ", limits_.maxProblemLinesPerFile, problems);
-  if (!parsed.calendar) {
-    note(state.reportedProblem, pending.key + ": holds no calendar", problems);
+  state.parsedSignature = whole.read.signature;
+  state.indexed = std::move(whole.indexed);
+  state.provisional = false;
+  appendParseProblems(whole.parsed.problems, *pending.key + ": ", limits_.maxProblemLinesPerFile, problems);
+  if (!whole.parsed.calendar) {
+    note(state.reportedProblem, *pending.key + ": holds no calendar", problems);
     return state;
   }
   state.reportedProblem.clear();
-  state.calendar = std::move(parsed.calendar);
+  state.calendar = std::move(whole.parsed.calendar);
   return state;
 }
 

@@ -17,25 +17,6 @@ MeetingCardView card(MeetingItem item, std::function<void()> join = [] {}) {
   return MeetingCardView(std::move(item), std::move(join), now);
 }
 
-TEST(MeetingCardView, LaysOutSixSubviewsInTheirFrames) {
-  const auto view = card(meeting(now + 1h, now + 2h, "Room 4", zoomLink));
-  EXPECT_EQ(view.frame(), (Rect{0, 0, 390, 66}));
-  ASSERT_EQ(view.subviews().size(), 6u);
-  EXPECT_EQ(view.accentBar().frame(), (Rect{16, 18, 4, 30}));
-  EXPECT_EQ(view.accentBar().cornerRadius, 2);
-
-  const auto semibold = FontWeight::semibold;
-  const auto tail = LineBreakMode::truncateTail;
-  viewtest::expectLabels(view, 1, {
-      {timeRange(*view.item().event), {30, 39, 92, 18}, Font::monospacedDigitSystem(12, semibold),
-       secondaryLabelColor()},
-      {"Design review", {126, 39, 164, 20}, Font::system(14, semibold), labelColor(), tail},
-      {"Room 4", {126, 23, 164, 16}, Font::system(11), secondaryLabelColor(), tail},
-      {"In 1h 0m", {126, 7, 164, 16}, Font::system(11), secondaryLabelColor(), tail},
-  });
-  EXPECT_EQ(view.joinButton().frame(), (Rect{304, 18, 66, 28}));
-}
-
 TEST(MeetingCardView, ShowsTheMeetingInProgressInLimeAndOthersInBlue) {
   const struct {
     Instant start, end;

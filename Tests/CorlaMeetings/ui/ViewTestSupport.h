@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "Simulated/SimulatedClock.h"
 #include "Support/LocalTime.h"
 #include "meetings/MeetingItem.h"
+#include "ui/HeaderView.h"
+#include "ui/MeetingCardView.h"
 #include "ui/View.h"
 
 // Helpers for the view, menu and local-day tests, in their own namespace to keep clear of other
@@ -45,31 +48,44 @@ inline std::vector<ClockChange> clockChangesOf2026() {
   return changes;
 }
 
-// A label as it should be drawn.
-struct LabelSpec {
-  std::string text;
-  Rect frame;
-  Font font;
-  Color color;
-  LineBreakMode lineBreak = LineBreakMode::standard;
-};
-
-// Checks the subviews of `view` from `first` on against `expected`.
-inline void expectLabels(const View& view, std::size_t first, const std::vector<LabelSpec>& expected) {
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const auto& label = static_cast<const Label&>(*view.subviews().at(first + i));
-    EXPECT_EQ(label.text, expected[i].text);
-    EXPECT_EQ(label.frame(), expected[i].frame) << expected[i].text;
-    EXPECT_EQ(label.font, expected[i].font) << expected[i].text;
-    EXPECT_EQ(label.textColor, expected[i].color) << expected[i].text;
-    EXPECT_EQ(label.lineBreakMode, expected[i].lineBreak) << expected[i].text;
+// The view tree as text, a line a view indented by depth: kind, frame (bottom-left origin),
+// background, and a label's font, colour, line break and text or a button's title. One
+// snapshot of it pins a whole layout in one place.
+inline std::string layoutOf(const View& view, int depth = 0) {
+  const auto colorName = [](const Color& c) {
+    if (c == veltoBlue()) return "blue";
+    if (c == veltoLime()) return "lime";
+    if (c == labelColor()) return "label";
+    if (c == secondaryLabelColor()) return "secondary";
+    return "other";
+  };
+  std::ostringstream out;
+  const Rect& f = view.frame();
+  const char* kind = dynamic_cast<const HeaderView*>(&view)        ? "Header"
+                     : dynamic_cast<const MeetingCardView*>(&view) ? "MeetingCard"
+                     : dynamic_cast<const StatusCardView*>(&view)  ? "StatusCard"
+                     : dynamic_cast<const TimelineView*>(&view)    ? "Timeline"
+                     : dynamic_cast<const Label*>(&view)           ? "Label"
+                     : dynamic_cast<const Button*>(&view)          ? "Button"
+                                                                   : "View";
+  out << std::string(2 * depth, ' ') << kind << " {" << f.x << " " << f.y << " " << f.width << " " << f.height << "}";
+  if (view.backgroundColor) out << " on " << colorName(*view.backgroundColor) << " radius " << view.cornerRadius;
+  if (const auto* label = dynamic_cast<const Label*>(&view)) {
+    const char* weights[] = {"", " semibold", " bold"};
+    out << " " << label->font.size << weights[int(label->font.weight)] << (label->font.monospacedDigits ? " mono" : "")
+        << " " << colorName(label->textColor) << (label->lineBreakMode == LineBreakMode::truncateTail ? " tail" : "")
+        << (label->alignment == TextAlignment::right ? " right" : "") << " \"" << label->text << "\"";
   }
+  if (const auto* button = dynamic_cast<const Button*>(&view)) out << " \"" << button->title << "\"";
+  out << "\n";
+  for (const auto& subview : view.subviews()) out << layoutOf(*subview, depth + 1);
+  return out.str();
 }
 
 inline MeetingItem meeting(Instant start, Instant end, std::optional<std::string> location = std::nullopt,
-                           std::optional<std::string> link = std::nullopt) {
+                           std::optional<std::string> link = std::nullopt, std::string title = "Design review") {
   auto event = std::make_shared<CalendarEvent>();
-  event->title = "Design review";
+  event->title = std::move(title);
   event->startDate = start;
   event->endDate = end;
   event->location = std::move(location);

@@ -37,16 +37,6 @@ void EdsSession::SetUp() {
   }
   QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-  QFile config(root + "/bus.conf");
-  ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-  config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
-                              "<servicedir>/usr/share/dbus-1/services</servicedir>"
-                              "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                              "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-                   .arg(root)
-                   .toUtf8());
-  config.close();
-
   // The services the bus starts inherit its environment: they must see only our folders.
   environment_ = QProcessEnvironment::systemEnvironment();
   environment_.insert("HOME", root + "/home");
@@ -58,14 +48,8 @@ void EdsSession::SetUp() {
   environment_.remove("DBUS_SESSION_BUS_ADDRESS");
   environment_.remove("DISPLAY");
   environment_.remove("WAYLAND_DISPLAY");
-  daemon_.setProcessEnvironment(environment_);
-  daemon_.setStandardErrorFile(QProcess::nullDevice());
-  daemon_.start("dbus-daemon", {"--config-file=" + root + "/bus.conf", "--print-address", "--nofork"});
-  QDeadlineTimer deadline(10000);
-  while (!daemon_.canReadLine() && !deadline.hasExpired() && daemon_.state() != QProcess::NotRunning) {
-    daemon_.waitForReadyRead(100);
-  }
-  address_ = QString::fromUtf8(daemon_.readLine()).trimmed().toStdString();
+  bus_.emplace(QStringLiteral("/usr/share/dbus-1/services"), environment_);
+  address_ = bus_->address().toStdString();
   ASSERT_FALSE(address_.empty()) << "dbus-daemon did not start";
   environment_.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(address_));
 
@@ -88,9 +72,7 @@ void EdsSession::TearDown() {
       if (!waitUntilGone(pid, 3000)) ::kill(pid, SIGKILL);
     }
   }
-  daemon_.terminate();
-  if (!daemon_.waitForFinished(3000)) daemon_.kill();
-  daemon_.waitForFinished(3000);
+  bus_.reset();
   directory_.remove();  // gtest never destroys its environments
 }
 

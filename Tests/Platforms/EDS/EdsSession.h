@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <optional>
 #include <string>
+
+#include "Platforms/Qt/PrivateSessionBus.h"
 
 namespace CorlaMeetings::Testing {
 
@@ -36,7 +38,7 @@ class EdsSession : public ::testing::Environment {
  private:
   static inline EdsSession* instance_ = nullptr;
   QTemporaryDir directory_;
-  QProcess daemon_;
+  std::optional<PrivateSessionBus> bus_;
   std::string address_;
   std::string home_;
   QProcessEnvironment environment_;

@@ -6,24 +6,12 @@
 #include <filesystem>
 
 #include "Platforms/ICalendar/ParsedCalendarTestSupport.h"
+#include "Platforms/ICalendar/Support/CorpusFiles.h"
 
 namespace CorlaMeetings::Testing {
 namespace {
 
-std::vector<std::string> corpusFiles() {
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(VELTO_CORPUS_DIR)) {
-    if (entry.is_regular_file() && entry.path().extension() == ".ics") {
-      files.push_back(std::filesystem::relative(entry.path(), VELTO_CORPUS_DIR).string());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string corpusText(const std::string& file) {
-  return fileText(std::string(VELTO_CORPUS_DIR) + "/" + file);
-}
+std::string corpusText(const std::string& file) { return fileText(corpusPath(file)); }
 
 // A line that is BEGIN:VCALENDAR, in any case, with nothing but blanks after it (and a
 // byte-order mark before it on the first line).
@@ -56,13 +44,7 @@ TEST_P(CorpusFile, ParsesAndAnswersWindows) {
   EXPECT_EQ(result.calendar != nullptr, hasCalendarLine(text));
   if (!result.calendar) return;
 
-  const std::pair<Instant, Instant> windows[] = {
-      {utcTime(2024, 1, 1), utcTime(2024, 1, 5)},
-      {berlin(2024, 10, 25), berlin(2024, 10, 29)},  // Europe's clock change
-      {berlin(2020, 3, 6), berlin(2020, 3, 10)},     // America's
-      {utcTime(1990, 1, 1), utcTime(2030, 1, 1)},
-  };
-  for (const auto& [start, end] : windows) {
+  for (const auto& [start, end] : corpusWindows()) {
     const auto occurrences = result.calendar->occurrences(start, end);
     for (const auto& occurrence : occurrences) {
       EXPECT_LE(occurrence->startDate, occurrence->endDate);
@@ -77,13 +59,7 @@ TEST_P(CorpusFile, ParsesAndAnswersWindows) {
   }
 }
 
-std::string testNameOf(const ::testing::TestParamInfo<std::string>& info) {
-  std::string name;
-  for (char c : info.param) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, ::testing::ValuesIn(corpusFiles()), testNameOf);
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, ::testing::ValuesIn(corpusFiles()), corpusTestName);
 
 }  // namespace
 }  // namespace CorlaMeetings::Testing

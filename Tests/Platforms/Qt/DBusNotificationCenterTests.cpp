@@ -66,12 +66,6 @@ struct VeltoProcess {
 // One bus for the whole program; each test gets a fresh server and centre on it.
 class DBusNotificationCenterTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { bus_ = new PrivateSessionBus; }
-  static void TearDownTestSuite() {
-    delete bus_;
-    bus_ = nullptr;
-  }
-
   void SetUp() override {
     ASSERT_FALSE(bus_->address().isEmpty()) << "dbus-daemon did not start";
     ASSERT_TRUE(server_->registered);
@@ -121,13 +115,11 @@ class DBusNotificationCenterTest : public testing::Test {
     return identifiers;
   }
 
-  static PrivateSessionBus* bus_;
+  PrivateSessionBus* bus_ = &testBus();
   std::unique_ptr<FakeServer> server_ = std::make_unique<FakeServer>(bus_->connect());
   std::unique_ptr<VeltoProcess> velto_ =
       start(std::nullopt, {.appIcon = QStringLiteral("file:///opt/velto/share/icons/hicolor/scalable/apps/velto.svg")});
 };
-
-PrivateSessionBus* DBusNotificationCenterTest::bus_ = nullptr;
 
 // Invite texts come from strangers: markup shows as text, and bytes D-Bus would refuse in a
 // string do not lose the notification. Join is offered for a link string only.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
+#include "Platforms/Qt/PrivateSessionBus.h"
+
 // The Qt services need an application object and its event loop; the tests run that loop
 // themselves, for bounded stretches.
 int main(int argc, char** argv) {
@@ -10,5 +12,7 @@ int main(int argc, char** argv) {
   UErrorCode status = U_ZERO_ERROR;
   icu::Locale::setDefault(icu::Locale("en_US"), status);
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int result = RUN_ALL_TESTS();
+  CorlaMeetings::stopTestBus();
+  return result;
 }

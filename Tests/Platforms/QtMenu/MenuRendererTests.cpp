@@ -94,8 +94,10 @@ TEST_F(MenuRendererTest, MirrorsTheMenuItemByItemAtTheViewsOwnSizes) {
                                      "---", "Refresh\tR", "Open Calendar\tO", "Reminder: 15 min before",
                                      "Request Calendar Permission", "---", "Quit\tQ"));
   open();
-  EXPECT_EQ(widgets().at(0)->size(), QSize(410, 124));  // the header
-  EXPECT_EQ(widgets().at(2)->size(), QSize(390, 66));   // a card, not stretched to the menu
+  for (auto [item, widget] : {std::pair{0, 0}, {3, 2}}) {  // the header and a card, neither stretched to the menu
+    const Rect& frame = sim.statusItem.menu()->items().at(item).view->frame();
+    EXPECT_EQ(widgets().at(widget)->size(), QSize(frame.width, frame.height)) << item;
+  }
   // Section titles: small semibold secondary text.
   EXPECT_EQ(firstSectionTitle()->titleFont().pixelSize(), 12);
   EXPECT_EQ(firstSectionTitle()->titleFont().weight(), QFont::DemiBold);

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "Platforms/QtTray/TestBus.h"
+#include "Platforms/Qt/PrivateSessionBus.h"
 
 // Qt's tray icon needs a widgets application. Nothing here may reach the user's own
 // session: an icon would turn up in their panel.

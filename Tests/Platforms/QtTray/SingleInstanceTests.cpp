@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Platforms/Qt/EventLoopSupport.h"
-#include "Platforms/QtTray/TestBus.h"
+#include "Platforms/Qt/PrivateSessionBus.h"
 #include "QtTray/ControlClient.h"
 #include "QtTray/ControlService.h"
 #include "QtTray/SingleInstance.h"

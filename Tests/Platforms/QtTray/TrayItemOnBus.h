@@ -15,7 +15,7 @@
 
 #include "Platforms/Qt/EventLoopSupport.h"
 #include "Platforms/QtTray/FakeStatusNotifierWatcher.h"
-#include "Platforms/QtTray/TestBus.h"
+#include "Platforms/Qt/PrivateSessionBus.h"
 #include "QtTray/StatusNotifierTypes.h"
 #include "QtTray/TrayStatusItem.h"
 #include "ui/Menu.h"

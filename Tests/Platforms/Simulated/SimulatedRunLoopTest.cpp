@@ -63,50 +63,5 @@ TEST_F(SimulatedRunLoopTest, RepeatingTimerKeepsItsGridFiresLateSkipsMissedPerio
   EXPECT_EQ(loop.liveTimers()[0].plannedFireTime, kStart + 120s);
 }
 
-// Invalidating, cancelling or destroying a handle is safe from inside any job and after the
-// loop is gone.
-TEST_F(SimulatedRunLoopTest, JobsMayEndTheirOwnAndOtherHandles) {
-  std::unique_ptr<Timer> selfDestroying;
-  selfDestroying = loop.scheduleRepeatingTimer(10s, [&] {
-    note("selfDestroying")();
-    selfDestroying.reset();
-  });
-  std::unique_ptr<DelayedWork> second;
-  auto first = loop.runAfter(5s, [&] { second->cancel(); });
-  second = loop.runAfter(5s, note("second"));
-  auto timer = loop.scheduleRepeatingTimer(5s, note("timer"));
-  auto invalidator = loop.runAfter(5s, [&] { timer->invalidate(); });
-  // Dropping a closure that owns another handle must not deadlock on the loop's lock.
-  std::shared_ptr<DelayedWork> inner = loop.runAfter(10s, note("inner"));
-  auto outer = loop.runAfter(5s, [inner] {});
-  inner.reset();
-  outer.reset();
-
-  loop.runFor(100s);
-
-  // The timer was scheduled before `invalidator`, so it fires once at 5 and then never.
-  EXPECT_EQ(log, (std::vector<std::string>{"timer@5", "selfDestroying@10"}));
-  EXPECT_EQ(loop.pendingWorkCount(), 0u);
-  EXPECT_EQ(loop.liveTimerCount(), 0u);
-
-  std::unique_ptr<DelayedWork> orphan;
-  {
-    SimulatedRunLoop shortLived(clock);
-    orphan = shortLived.runAfter(1s, [] {});
-  }
-  orphan->cancel();
-}
-
-TEST_F(SimulatedRunLoopTest, CarelessDelaysAndIntervalsNeitherHangNorMisbehave) {
-  auto negative = loop.runAfter(-5s, note("negative"));
-  auto never = loop.runAfter(Duration::max(), note("never"));
-  int zeroTicks = 0;
-  auto zeroTimer = loop.scheduleRepeatingTimer(0s, [&] { ++zeroTicks; });
-  EXPECT_TRUE(loop.runFor(1s));
-  EXPECT_EQ(log, (std::vector<std::string>{"negative@0"}));
-  EXPECT_EQ(zeroTicks, 1000);  // the shortest interval, a millisecond
-  EXPECT_EQ(loop.pendingWorkCount(), 1u);
-}
-
 }  // namespace
 }  // namespace CorlaMeetings

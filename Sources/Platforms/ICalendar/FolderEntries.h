@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ICalendar/RegularFile.h"
+
+namespace CorlaMeetings {
+
+// Runs `work(i)` for each i below `count`, shared among up to four threads (this one
+// included) when there are `worthAThread` items or more for each. A folder read for the
+// first time has thousands of files to parse, and a start-up thousands to look at; a few
+// changed files stay on this thread.
+void forEachInParallel(std::size_t count, std::size_t worthAThread, const std::function<void(std::size_t)>& work);
+
+// The names in the open directory `directory`, but hidden ones (temporary files), sorted:
+// the same order on every read.
+std::vector<std::string> entryNames(int directory);
+
+struct EntryStatus {
+  mode_t mode = 0;  // 0: gone meanwhile
+  FileSignature signature;
+};
+
+// The status of each of `names` in `directory`, not following symlinks; several at once.
+// Nothing once `abandon` says yes: twenty thousand files take a while, and a program
+// exiting waits for this.
+std::optional<std::vector<EntryStatus>> entryStatus(int directory, const std::vector<std::string>& names,
+                                                    const std::function<bool()>& abandon = {});
+
+}  // namespace CorlaMeetings
