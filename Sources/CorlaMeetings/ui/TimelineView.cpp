@@ -25,7 +25,7 @@ void TimelineView::draw(GraphicsContext& context) const {
   const Instant windowStart = LocalCalendar::startOfDay(clock_.now());
   const Instant windowEnd = LocalCalendar::addingDays(windowStart, windowDays);
   const double total = inSeconds(windowEnd - windowStart);
-  if (!(total > 0)) return;
+  if (total <= 0) return;
 
   for (const MeetingItem& meeting : meetings) {
     const double start = inSeconds(meeting.event->startDate - windowStart);

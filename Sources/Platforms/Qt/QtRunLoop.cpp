@@ -39,7 +39,7 @@ class QtTimer : public Timer {
 
   void setTolerance(Duration tolerance) override {
     if (!timer_) return;
-    const Duration slack = std::chrono::milliseconds(timer_->interval()) / kCoarseTimerSlackDivisor;
+    const Duration slack = Duration(std::chrono::milliseconds(timer_->interval())) / kCoarseTimerSlackDivisor;
     Qt::TimerType type = tolerance >= slack ? Qt::CoarseTimer : Qt::PreciseTimer;
     if (type == timer_->timerType()) return;
     timer_->setTimerType(type);
