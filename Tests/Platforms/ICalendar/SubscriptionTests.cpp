@@ -36,12 +36,12 @@ class SubscriptionTest : public StoreFixture {
 
 TEST_F(SubscriptionTest, FetchesAgainWhenAQueryFindsTheCopyStaleAndNotifiesOnlyOfNewContent) {
   startWithStandup();
-  clock.advance(299);
+  clock.advance(299s);
   titles();
   std::this_thread::sleep_for(std::chrono::milliseconds{200});
   EXPECT_EQ(server.requests(), 2);  // the redirect and its target
 
-  clock.advance(2);
+  clock.advance(2s);
   titles();  // the same content again: nothing to tell
   ASSERT_TRUE(pumpUntil(loop, [&] { return server.requests() == 4; }));
   std::this_thread::sleep_for(std::chrono::milliseconds{200});
@@ -49,7 +49,7 @@ TEST_F(SubscriptionTest, FetchesAgainWhenAQueryFindsTheCopyStaleAndNotifiesOnlyO
   EXPECT_EQ(changes, 0);
 
   server.serve("/standup.ics", {.body = calendarText(kPlanning)});
-  clock.advance(301);
+  clock.advance(301s);
   EXPECT_EQ(titles(), Titles{"09:00 Standup"});  // the old copy, at once
   EXPECT_TRUE(pumpUntil(loop, [&] { return changes == 1; }));
   EXPECT_EQ(titlesAtLastChange, Titles{"11:00 Planning"});
@@ -70,7 +70,7 @@ TEST_F(SubscriptionTest, KeepsTheLastGoodCopyWhenARefetchFails) {
     SCOPED_TRACE(reported);
     startWithStandup();
     server.serve("/standup.ics", response);
-    clock.advance(301);
+    clock.advance(301s);
     EXPECT_EQ(titles(), Titles{"09:00 Standup"});
     EXPECT_TRUE(pumpUntil(loop, [&] { return problems(reported) > 0; }));
     EXPECT_EQ(titles(), Titles{"09:00 Standup"});
