@@ -49,7 +49,7 @@ std::unique_ptr<CalendarStore> makeCalendarStore(RunLoop& runLoop, const Clock& 
   // libecal answers through GLib's main context, which Qt's loop runs unless Qt goes without.
   QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
   if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {
-    pump = runLoop.scheduleRepeatingTimer(0.05, [] { dispatchPendingGLibEvents(); });
+    pump = runLoop.scheduleRepeatingTimer(50ms, [] { dispatchPendingGLibEvents(); });
   }
 #else
   stores.push_back(std::make_unique<ICalendarStore>(runLoop, clock, systemSourceList(calendars), files));

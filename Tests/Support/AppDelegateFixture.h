@@ -39,14 +39,16 @@ class AppDelegateFixture : public testing::Test {
   std::shared_ptr<const CalendarEvent> addEvent(const MeetingFields& fields) {
     CalendarEvent event;
     event.title = fields.title;
-    event.startDate = addingSeconds(sim.clock.now(), fields.startsIn);
-    event.endDate = addingSeconds(event.startDate, fields.duration);
+    event.startDate = sim.clock.now() + fromSeconds(fields.startsIn);
+    event.endDate = event.startDate + fromSeconds(fields.duration);
     event.eventIdentifier = fields.identifier == "" ? "id-" + fields.title : fields.identifier;
     event.notes = fields.notes;
     event.location = fields.location;
     event.isAllDay = fields.allDay;
     return sim.calendarStore.addEvent(std::move(event));
   }
+
+  static Duration fromSeconds(double s) { return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(s)); }
 
   std::shared_ptr<const CalendarEvent> addMeeting(const std::string& title, double startsIn, double duration = 1800) {
     return addEvent({.title = title, .startsIn = startsIn, .duration = duration});

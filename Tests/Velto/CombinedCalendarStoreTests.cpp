@@ -17,7 +17,7 @@ class CombinedCalendarStoreTest : public testing::Test {
     CalendarEvent event;
     event.title = title;
     event.startDate = clock.now();
-    event.endDate = addingSeconds(clock.now(), 1800);
+    event.endDate = clock.now() + std::chrono::minutes(30);
     return event;
   }
 
@@ -52,7 +52,7 @@ TEST_F(CombinedCalendarStoreTest, ShowsTheEventsOfEveryStoreAndTheirChanges) {
   files.addEvent(titled("From a file"));
   desktop.addEvent(titled("From the desktop"));
   std::vector<std::string> titles;
-  for (const auto& event : store.events(clock.now(), addingSeconds(clock.now(), 3600))) titles.push_back(*event->title);
+  for (const auto& event : store.events(clock.now(), clock.now() + std::chrono::hours(1))) titles.push_back(*event->title);
   EXPECT_EQ(titles, (std::vector<std::string>{"From a file", "From the desktop"}));
 
   int changes = 0;

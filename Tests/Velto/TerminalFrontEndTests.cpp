@@ -14,7 +14,6 @@ namespace CorlaMeetings {
 namespace {
 
 using Testing::localTime;
-
 // Output whose reader has gone: every write fails. Counts the attempts.
 class GoneReaderBuffer : public std::streambuf {
  public:
@@ -44,11 +43,11 @@ class TerminalFrontEndTest : public testing::Test {
     delegate->applicationDidFinishLaunching();
   }
 
-  void addMeeting(const std::string& title, double startsIn, double duration = 1800) {
+  void addMeeting(const std::string& title, Duration startsIn, Duration duration = 30min) {
     CalendarEvent event;
     event.title = title;
-    event.startDate = addingSeconds(sim.clock.now(), startsIn);
-    event.endDate = addingSeconds(event.startDate, duration);
+    event.startDate = sim.clock.now() + startsIn;
+    event.endDate = event.startDate + duration;
     sim.calendarStore.addEvent(event);
   }
 
@@ -58,14 +57,14 @@ class TerminalFrontEndTest : public testing::Test {
     GoneReaderBuffer buffer;
     std::ostream gone(&buffer);
     output = &gone;
-    addMeeting("Standup", 3 * 3600 + 120, 600);
+    addMeeting("Standup", 3h + 2min, 10min);
     start(mode);
     sim.runLoop.runUntilIdle();
     EXPECT_TRUE(sim.application.isTerminated());
     const int attempts = buffer.attempts;
     EXPECT_GT(attempts, 0);
     delegate->refreshClicked();
-    sim.runLoop.runFor(300);  // under three hours away: a new title
+    sim.runLoop.runFor(300s);  // under three hours away: a new title
     EXPECT_EQ(buffer.attempts, attempts);
     delegate.reset();
   }
@@ -89,7 +88,7 @@ class TerminalFrontEndTest : public testing::Test {
 };
 
 TEST_F(TerminalFrontEndTest, OncePrintsTheLoadedViewAndQuits) {
-  addMeeting("Standup", 600);
+  addMeeting("Standup", 10min);
   sim.calendarStore.holdAccessRequests();
   start(TerminalFrontEnd::Mode::once);
   sim.runLoop.runUntilIdle();
@@ -107,16 +106,16 @@ TEST_F(TerminalFrontEndTest, OncePrintsTheLoadedViewAndQuits) {
 }
 
 TEST_F(TerminalFrontEndTest, StatusLinePrintsOnlyChanges) {
-  addMeeting("Standup", 3 * 3600 + 120, 600);
+  addMeeting("Standup", 3h + 2min, 10min);
   start(TerminalFrontEnd::Mode::statusLine);
   sim.runLoop.runUntilIdle();
-  sim.runLoop.runFor(300);  // the five-minute tick: now under three hours away
-  sim.runLoop.runFor(60);   // a quiet refresh: the same line is not printed again
+  sim.runLoop.runFor(300s);  // the five-minute tick: now under three hours away
+  sim.runLoop.runFor(60s);   // a quiet refresh: the same line is not printed again
   EXPECT_EQ(lines(), (std::vector<std::string>{"Velto", "Velto Standup"}));
 }
 
 TEST_F(TerminalFrontEndTest, WaybarLinesCarryTooltipAndClass) {
-  addMeeting("Standup", -60, 600);
+  addMeeting("Standup", -1min, 10min);
   start(TerminalFrontEnd::Mode::statusLine, /*json=*/true);
   sim.runLoop.runUntilIdle();
   ASSERT_EQ(lines().size(), 1u);
@@ -154,7 +153,7 @@ TEST_F(TerminalFrontEndTest, KeysRunTheCommandsTheyAreTheKeysOf) {
 
 // On a terminal each view replaces the last, and the reminders stay in sight beneath it.
 TEST_F(TerminalFrontEndTest, RedrawnInPlaceWithRemindersKeptBeneath) {
-  addMeeting("Standup", 600);
+  addMeeting("Standup", 10min);
   start(TerminalFrontEnd::Mode::follow, false, /*redraw=*/true);
   sim.runLoop.runUntilIdle();
   frontEnd->keyPressed('r');

@@ -67,7 +67,7 @@ void AppDelegate::configureAdaptiveRefreshTimer() {
   if (refreshTimer) refreshTimer->invalidate();
   refreshTimer.reset();
 
-  double period = refreshPeriod(calendarAccessGranted, nextMeeting(), now());
+  const Duration period = refreshPeriod(calendarAccessGranted, nextMeeting(), now());
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
   refreshTimer = platform_.runLoop.scheduleRepeatingTimer(period, [weakSelf] {
     if (auto self = weakSelf.lock()) self->postToSelf(&AppDelegate::refreshMeetings);
@@ -79,7 +79,7 @@ void AppDelegate::configureAdaptiveRefreshTimer() {
 void AppDelegate::calendarStoreChanged() {
   if (calendarChangeWorkItem) calendarChangeWorkItem->cancel();
   std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-  calendarChangeWorkItem = platform_.runLoop.runAfter(kCalendarChangeSettleSeconds, [weakSelf] {
+  calendarChangeWorkItem = platform_.runLoop.runAfter(kCalendarChangeSettle, [weakSelf] {
     if (auto self = weakSelf.lock()) self->postToSelf(&AppDelegate::refreshOrAskAgain);
   });
 }

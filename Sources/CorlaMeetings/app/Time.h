@@ -4,17 +4,15 @@
 
 namespace CorlaMeetings {
 
-// A point on the wall clock. Microseconds keep sub-second thresholds exact in tests
-// while leaving ±290,000 years of range.
-using Instant = std::chrono::sys_time<std::chrono::microseconds>;
+// A length of time, at the resolution of an Instant so that the difference of two is exact.
+// Whole microseconds keep sub-second thresholds exact in tests while leaving ±290,000 years
+// of range.
+using Duration = std::chrono::microseconds;
 
-// Floating-point seconds, the unit of every difference the behaviour compares.
-inline double secondsBetween(Instant from, Instant to) {
-  return std::chrono::duration<double>(to - from).count();
-}
+// A point on the wall clock.
+using Instant = std::chrono::sys_time<Duration>;
 
-inline Instant addingSeconds(Instant t, double seconds) {
-  return t + std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::duration<double>(seconds));
-}
+// Durations are written as 15min, 800ms.
+using namespace std::chrono_literals;
 
 }  // namespace CorlaMeetings

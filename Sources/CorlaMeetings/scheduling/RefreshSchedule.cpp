@@ -4,16 +4,16 @@
 
 namespace CorlaMeetings {
 
-double refreshPeriod(bool calendarAccessGranted, const std::optional<MeetingItem>& next, Instant now) {
-  if (!calendarAccessGranted) return 300;
-  if (!next) return 900;
-  if (next->isHappeningNow(now)) return 60;
-  double secondsUntilStart = secondsBetween(now, next->event->startDate);
-  if (secondsUntilStart <= 10800) return 60;
-  if (secondsUntilStart <= 86400) return 300;
-  return 900;
+Duration refreshPeriod(bool calendarAccessGranted, const std::optional<MeetingItem>& next, Instant now) {
+  if (!calendarAccessGranted) return 5min;
+  if (!next) return 15min;
+  if (next->isHappeningNow(now)) return 1min;
+  const Duration untilStart = next->event->startDate - now;
+  if (untilStart <= 3h) return 1min;
+  if (untilStart <= 24h) return 5min;
+  return 15min;
 }
 
-double refreshTolerance(double period) { return std::min(period * 0.25, 60.0); }
+Duration refreshTolerance(Duration period) { return std::min<Duration>(period / 4, 1min); }
 
 }  // namespace CorlaMeetings

@@ -1,6 +1,5 @@
 #include "scheduling/Reminders.h"
 
-#include <limits>
 #include <utility>
 #include <variant>
 
@@ -18,12 +17,11 @@ constexpr char kJoinURLKey[] = "joinURL";
 
 std::int64_t effectiveLeadMinutes(std::int64_t storedMinutes) { return storedMinutes == 0 ? 15 : storedMinutes; }
 
-double leadWindowSeconds(std::int64_t leadMinutes) {
-  std::int64_t seconds = 0;
-  if (__builtin_mul_overflow(leadMinutes, std::int64_t{60}, &seconds)) {
-    seconds = leadMinutes < 0 ? std::numeric_limits<std::int64_t>::min() : std::numeric_limits<std::int64_t>::max();
-  }
-  return static_cast<double>(seconds);
+Duration leadWindow(std::int64_t leadMinutes) {
+  constexpr Duration::rep kPerMinute = Duration(std::chrono::minutes(1)).count();
+  Duration::rep window = 0;
+  if (__builtin_mul_overflow(leadMinutes, kPerMinute, &window)) return leadMinutes < 0 ? Duration::min() : Duration::max();
+  return Duration(window);
 }
 
 std::int64_t nextReminderMinutes(std::int64_t storedMinutes) {
@@ -48,20 +46,20 @@ std::string reminderKey(const CalendarEvent& event, std::int64_t leadMinutes) {
   return identity + "-" + std::to_string(leadMinutes);
 }
 
-std::string reminderBody(const MeetingItem& item, double secondsUntilStart) {
+std::string reminderBody(const MeetingItem& item, Duration untilStart) {
   // The countdown reads "Starts now" in the last minute, which would make "starts Starts
   // now"; the sentence says it once.
-  if (!(secondsUntilStart >= 60)) return item.title() + " starts now.";
-  return item.title() + " starts " + asciiLowercased(startsInText(secondsUntilStart)) + ".";
+  if (untilStart < std::chrono::minutes(1)) return item.title() + " starts now.";
+  return item.title() + " starts " + asciiLowercased(startsInText(untilStart)) + ".";
 }
 
 std::vector<NotificationRequest> dueReminders(const std::vector<MeetingItem>& meetings, std::int64_t leadMinutes,
                                               Instant now, std::set<std::string>& remindedKeys) {
-  double window = leadWindowSeconds(leadMinutes);
+  const Duration window = leadWindow(leadMinutes);
   std::vector<NotificationRequest> due;
   for (const MeetingItem& item : meetings) {
-    double secondsLeft = secondsBetween(now, item.event->startDate);
-    if (secondsLeft <= 0 || secondsLeft > window) continue;
+    const Duration left = item.event->startDate - now;
+    if (left <= Duration::zero() || left > window) continue;
 
     std::string key = reminderKey(*item.event, leadMinutes);
     if (!remindedKeys.insert(key).second) continue;
@@ -69,7 +67,7 @@ std::vector<NotificationRequest> dueReminders(const std::vector<MeetingItem>& me
     NotificationRequest request;
     request.identifier = key;
     request.title = "Meeting soon";
-    request.body = reminderBody(item, secondsLeft);
+    request.body = reminderBody(item, left);
     request.defaultSound = true;
     if (item.joinURL) request.userInfo[kJoinURLKey] = item.joinURL->absoluteString();
     due.push_back(std::move(request));

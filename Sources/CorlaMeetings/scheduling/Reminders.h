@@ -19,9 +19,9 @@ inline constexpr char kReminderMinutesKey[] = "reminderMinutes";
 // The lead time in effect for a stored preference value.
 std::int64_t effectiveLeadMinutes(std::int64_t storedMinutes);
 
-// The lead time in seconds; a value too large for 64 bits saturates instead of wrapping
-// into a negative (empty) window.
-double leadWindowSeconds(std::int64_t leadMinutes);
+// The lead time as a duration; a value too large for one saturates instead of wrapping into
+// a negative (empty) window.
+Duration leadWindow(std::int64_t leadMinutes);
 
 // The value the menu's reminder command stores next: 1, 3, 5, 10, 15, then 1 again;
 // anything off the cycle goes to 1.
@@ -33,7 +33,7 @@ std::int64_t nextReminderMinutes(std::int64_t storedMinutes);
 std::string reminderKey(const CalendarEvent& event, std::int64_t leadMinutes);
 
 // "Design review starts in 14m." — or "... starts now." in the last minute.
-std::string reminderBody(const MeetingItem& item, double secondsUntilStart);
+std::string reminderBody(const MeetingItem& item, Duration untilStart);
 
 // The reminders due at `now` that `remindedKeys` does not hold yet, in meeting order; their
 // keys are added to it. A meeting is due from `leadMinutes` before its start (inclusive)

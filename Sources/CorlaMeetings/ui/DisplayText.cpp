@@ -9,8 +9,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -41,15 +40,6 @@ std::string formatted(const icu::DateFormat& format, Instant t) {
   icu::UnicodeString text;
   format.format(toUDate(t), text);
   return toUtf8(text);
-}
-
-// Whole numbers of any size in plain digits: huge second counts must not overflow an
-// integer on their way to text.
-std::string wholeNumberText(double value) {
-  char buffer[400];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 0);
-  if (result.ec != std::errc()) return "0";
-  return std::string(buffer, result.ptr);
 }
 
 std::unique_ptr<icu::BreakIterator> characterBreaks(const icu::UnicodeString& text) {
@@ -102,15 +92,11 @@ std::string timeRange(const CalendarEvent& event) {
   return formatted(*format, event.startDate) + "-" + formatted(*format, event.endDate);
 }
 
-std::string startsInText(double seconds) {
-  if (!std::isfinite(seconds) || seconds < 60) return "Starts now";
-  const double minutes = std::trunc(seconds / 60);
-  if (minutes > 59) {
-    const double minuteOfHour = std::fmod(minutes, 60);
-    const double hours = (minutes - minuteOfHour) / 60;
-    return "In " + wholeNumberText(hours) + "h " + wholeNumberText(minuteOfHour) + "m";
-  }
-  return "In " + wholeNumberText(minutes) + "m";
+std::string startsInText(Duration untilStart) {
+  if (untilStart < std::chrono::minutes(1)) return "Starts now";
+  const auto minutes = std::chrono::floor<std::chrono::minutes>(untilStart).count();
+  if (minutes < 60) return "In " + std::to_string(minutes) + "m";
+  return "In " + std::to_string(minutes / 60) + "h " + std::to_string(minutes % 60) + "m";
 }
 
 std::string dayHeading(Instant day) {

@@ -14,7 +14,7 @@ std::string timeRange(const CalendarEvent& event);
 
 // How soon a meeting starts: "Starts now" under a minute (and after the start), else
 // "In 5m" or "In 1h 5m"; hours are not capped.
-std::string startsInText(double seconds);
+std::string startsInText(Duration untilStart);
 
 // The heading of a day that is neither today nor tomorrow: "EEE, MMM d" in the user's
 // locale (Fri, Dec 5).

@@ -20,8 +20,8 @@ std::shared_ptr<Label> makeLabel(std::string text, Rect frame, Font font, Color 
 
 std::string statusText(const MeetingItem& item, Instant now) {
   if (item.isHappeningNow(now)) return "Live now";
-  const double secondsUntilStart = secondsBetween(now, item.event->startDate);
-  if (secondsUntilStart > 0) return startsInText(secondsUntilStart);
+  const Duration untilStart = item.event->startDate - now;
+  if (untilStart > Duration::zero()) return startsInText(untilStart);
   return "Ended";
 }
 

@@ -11,6 +11,9 @@ constexpr int windowDays = 4;
 constexpr double minimumBlockWidth = 3;
 constexpr double blockHeight = 8;
 
+// Positions on the bar are fractions of the window, in floating point.
+double inSeconds(Duration d) { return std::chrono::duration<double>(d).count(); }
+
 }  // namespace
 
 void TimelineView::draw(GraphicsContext& context) const {
@@ -21,12 +24,12 @@ void TimelineView::draw(GraphicsContext& context) const {
   // Calendar days, not 4 × 24 hours: a window over a clock change is an hour shorter or longer.
   const Instant windowStart = LocalCalendar::startOfDay(clock_.now());
   const Instant windowEnd = LocalCalendar::addingDays(windowStart, windowDays);
-  const double total = secondsBetween(windowStart, windowEnd);
-  if (!(total > 0)) return;
+  const double total = inSeconds(windowEnd - windowStart);
+  if (total <= 0) return;
 
   for (const MeetingItem& meeting : meetings) {
-    const double start = secondsBetween(windowStart, meeting.event->startDate);
-    const double end = secondsBetween(windowStart, meeting.event->endDate);
+    const double start = inSeconds(meeting.event->startDate - windowStart);
+    const double end = inSeconds(meeting.event->endDate - windowStart);
     const double visibleStart = start > 0 ? start : 0;
     const double visibleEnd = total < end ? total : end;
     const double x = area.minX() + visibleStart / total * area.width;

@@ -28,7 +28,7 @@ LibecalCalendarConnection::LibecalCalendarConnection(GObjectPtr<ESource> source,
       runLoop_(runLoop),
       listener_(listener),
       options_(options),
-      retryDelay_(options.retrySeconds) {}
+      retryDelay_(options.retryDelay) {}
 
 LibecalCalendarConnection::~LibecalCalendarConnection() {
   loading_ = false;  // nobody to tell
@@ -140,7 +140,7 @@ void LibecalCalendarConnection::viewComplete(ECalClientView*, const GError* erro
     self->failed("reports", error, false);
   } else {
     self->reportedProblem_.clear();
-    self->retryDelay_ = self->options_.retrySeconds;
+    self->retryDelay_ = self->options_.retryDelay;
   }
   self->settleAfterFlush_ = true;
   self->deliver({ComponentChange::endLoad(keep)});
@@ -183,7 +183,7 @@ void LibecalCalendarConnection::retryLater() {
   retry_ = runLoop_.runAfter(retryDelay_, [weak = weak_from_this()] {
     if (auto self = weak.lock()) self->connect();
   });
-  retryDelay_ = std::min(retryDelay_ * 2, options_.retrySeconds * kMaxRetryFactor);
+  retryDelay_ = std::min(retryDelay_ * 2, options_.retryDelay * kMaxRetryFactor);
 }
 
 void LibecalCalendarConnection::lookUpZones(const std::string& componentText) {

@@ -74,7 +74,7 @@ class LibecalCalendarConnection : public EdsCalendarConnection,
   std::size_t loaded_ = 0;  // components of the load under way
   bool settled_ = false;
   bool settleAfterFlush_ = false;
-  double retryDelay_;
+  Duration retryDelay_;
   std::unique_ptr<DelayedWork> retry_;
   std::string reportedProblem_;  // reported once until things go well again
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -14,13 +14,13 @@ namespace CorlaMeetings {
 
 namespace {
 
-// The share of its interval by which Qt lets a coarse timer drift.
-constexpr double kCoarseTimerSlack = 0.05;
+// Qt lets a coarse timer drift by a twentieth of its interval.
+constexpr int kCoarseTimerSlackDivisor = 20;
 
-int milliseconds(double seconds, int shortest) {
-  constexpr double longest = std::numeric_limits<int>::max();
-  if (std::isnan(seconds)) return shortest;
-  return static_cast<int>(std::clamp(std::round(seconds * 1000), static_cast<double>(shortest), longest));
+// What a QTimer takes: whole milliseconds in an int.
+int milliseconds(Duration d, int shortest) {
+  const auto rounded = std::chrono::ceil<std::chrono::milliseconds>(d).count();
+  return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(rounded, shortest, std::numeric_limits<int>::max()));
 }
 
 // A QTimer is deleted from the event loop, never on the spot: the handle may be going away
@@ -37,10 +37,10 @@ class QtTimer : public Timer {
   explicit QtTimer(QTimer* timer) : timer_(timer) {}
   ~QtTimer() override { invalidate(); }
 
-  void setTolerance(double seconds) override {
+  void setTolerance(Duration tolerance) override {
     if (!timer_) return;
-    double intervalSeconds = timer_->interval() / 1000.0;
-    Qt::TimerType type = seconds >= intervalSeconds * kCoarseTimerSlack ? Qt::CoarseTimer : Qt::PreciseTimer;
+    const Duration slack = Duration(std::chrono::milliseconds(timer_->interval())) / kCoarseTimerSlackDivisor;
+    Qt::TimerType type = tolerance >= slack ? Qt::CoarseTimer : Qt::PreciseTimer;
     if (type == timer_->timerType()) return;
     timer_->setTimerType(type);
     if (timer_->isActive()) timer_->start();  // the type is taken when the timer starts
@@ -69,17 +69,17 @@ QtRunLoop::QtRunLoop() : context_(std::make_unique<QObject>()) {}
 
 QtRunLoop::~QtRunLoop() = default;
 
-std::unique_ptr<Timer> QtRunLoop::scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) {
+std::unique_ptr<Timer> QtRunLoop::scheduleRepeatingTimer(Duration interval, std::function<void()> action) {
   auto* timer = new QTimer(context_.get());
   timer->setTimerType(Qt::PreciseTimer);
   QObject::connect(timer, &QTimer::timeout, timer, [action = std::move(action)] {
     if (action) action();
   });
-  timer->start(milliseconds(intervalSeconds, 1));
+  timer->start(milliseconds(interval, 1));
   return std::make_unique<QtTimer>(timer);
 }
 
-std::unique_ptr<DelayedWork> QtRunLoop::runAfter(double delaySeconds, std::function<void()> work) {
+std::unique_ptr<DelayedWork> QtRunLoop::runAfter(Duration delay, std::function<void()> work) {
   // Precise, so that work items due at the same time run in the order they were scheduled.
   auto* timer = new QTimer(context_.get());
   timer->setTimerType(Qt::PreciseTimer);
@@ -89,7 +89,7 @@ std::unique_ptr<DelayedWork> QtRunLoop::runAfter(double delaySeconds, std::funct
     timer->deleteLater();
     if (work) work();
   });
-  timer->start(milliseconds(delaySeconds, 0));
+  timer->start(milliseconds(delay, 0));
   return std::make_unique<QtDelayedWork>(timer);
 }
 

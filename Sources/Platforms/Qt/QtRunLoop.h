@@ -18,8 +18,9 @@ namespace CorlaMeetings {
 // precise (to the millisecond) otherwise, tolerance 0 included. A change of type restarts
 // the current period, which is harmless right after scheduling, where callers set it.
 //
-// Times are whole milliseconds. Timer intervals run from 1 ms, delays from 0, both up to
-// about 24 days (what a QTimer takes); NaN counts as the shortest.
+// QTimer counts monotonic time in whole milliseconds. Durations are rounded up to them, so
+// nothing runs early; timer intervals run from 1 ms, delays from 0, both up to about 24 days
+// (what a QTimer takes).
 //
 // Handles own their QTimer through a guarded pointer: invalidating, cancelling or
 // destroying one is safe from inside its own action and after the loop is gone, in any
@@ -31,8 +32,8 @@ class QtRunLoop : public RunLoop {
   QtRunLoop(const QtRunLoop&) = delete;
   QtRunLoop& operator=(const QtRunLoop&) = delete;
 
-  std::unique_ptr<Timer> scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) override;
-  std::unique_ptr<DelayedWork> runAfter(double delaySeconds, std::function<void()> work) override;
+  std::unique_ptr<Timer> scheduleRepeatingTimer(Duration interval, std::function<void()> action) override;
+  std::unique_ptr<DelayedWork> runAfter(Duration delay, std::function<void()> work) override;
   // Any thread, as long as this loop exists.
   void postTask(std::function<void()> task) override;
 

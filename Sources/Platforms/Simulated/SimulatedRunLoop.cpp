@@ -8,8 +8,6 @@
 #include <mutex>
 #include <utility>
 
-#include "Simulated/SimulatedDuration.h"
-
 namespace CorlaMeetings {
 
 namespace {
@@ -17,15 +15,17 @@ namespace {
 // Shared so that a running action stays alive when its own timer is invalidated meanwhile.
 using Action = std::shared_ptr<std::function<void()>>;
 
-using Microseconds = std::chrono::microseconds;
+using Ticks = SimulatedClock::Ticks;
 
-double nonNegativeSeconds(double seconds) { return std::max(0.0, clampedSeconds(seconds)); }
+// `from + d` for a `d` of at least 0, held at the end of time rather than wrapping around:
+// so a delay of Duration::max() means never.
+Ticks later(Ticks from, Duration d) { return d >= Ticks::max() - from ? Ticks::max() : from + d; }
 
 // The first point of the timer's grid after `firedAt`: the next period, or later ones when
-// the clock has jumped past some (those are skipped, as a real timer does after a suspend).
-Instant nextPlannedTime(Instant planned, Microseconds interval, Instant firedAt) {
-  Instant next = planned + interval;
-  if (next <= firedAt) next += ((firedAt - next) / interval + 1) * interval;
+// the clock was advanced past some (those are skipped, not caught up).
+Ticks nextPlannedTime(Ticks planned, Duration interval, Ticks firedAt) {
+  Ticks next = later(planned, interval);
+  if (next <= firedAt) next = later(next, ((firedAt - next) / interval + 1) * interval);
   return next;
 }
 
@@ -36,9 +36,9 @@ struct SimulatedRunLoop::State {
   struct Entry {
     bool repeating = false;
     std::uint64_t sequence = 0;  // ties between equal times go to the lower one
-    Instant planned;
-    Microseconds interval{0};
-    double tolerance = 0;
+    Ticks planned;
+    Duration interval{0};
+    Duration tolerance{0};
     Action action;
   };
   struct Task {
@@ -46,7 +46,7 @@ struct SimulatedRunLoop::State {
     Action action;
   };
   struct Job {
-    Instant time;
+    Ticks time;
     Action action;
   };
 
@@ -59,11 +59,11 @@ struct SimulatedRunLoop::State {
   std::uint64_t timerFirings = 0;
 
   // Callers hold `mutex`.
-  Instant fireTime(const Entry& entry) const {
+  Ticks fireTime(const Entry& entry) const {
     if (!entry.repeating) return entry.planned;
-    return addingSeconds(entry.planned, lateness * entry.tolerance);
+    return later(entry.planned, std::chrono::duration_cast<Duration>(entry.tolerance * lateness));
   }
-  std::pair<Instant, std::uint64_t> order(const Entry& entry) const { return {fireTime(entry), entry.sequence}; }
+  std::pair<Ticks, std::uint64_t> order(const Entry& entry) const { return {fireTime(entry), entry.sequence}; }
 
   std::uint64_t add(Entry entry) {
     std::lock_guard lock(mutex);
@@ -86,14 +86,14 @@ struct SimulatedRunLoop::State {
     }
   }
 
-  void setTolerance(std::uint64_t id, double seconds) {
+  void setTolerance(std::uint64_t id, Duration tolerance) {
     std::lock_guard lock(mutex);
     auto it = entries.find(id);
-    if (it != entries.end()) it->second.tolerance = seconds;
+    if (it != entries.end()) it->second.tolerance = tolerance;
   }
 
   // The entry due first by `end`, or entries.end(). Callers hold `mutex`.
-  std::map<std::uint64_t, Entry>::iterator firstDueEntry(Instant end) {
+  std::map<std::uint64_t, Entry>::iterator firstDueEntry(Ticks end) {
     auto best = entries.end();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
       if (fireTime(it->second) > end) continue;
@@ -108,14 +108,14 @@ struct SimulatedRunLoop::State {
                          [&](const auto& idAndEntry) { return idAndEntry.second.repeating == repeating; });
   }
 
-  bool hasDue(Instant end) {
+  bool hasDue(Ticks end) {
     std::lock_guard lock(mutex);
     return !tasks.empty() || firstDueEntry(end) != entries.end();
   }
 
   // Takes the next job due by `end`. A task counts as due `now`. A firing timer is
   // rescheduled here, before its action runs, so that the action sees its next time.
-  std::optional<Job> takeNext(Instant end, Instant now) {
+  std::optional<Job> takeNext(Ticks end, Ticks now) {
     std::lock_guard lock(mutex);
     auto best = firstDueEntry(end);
     bool taskFirst =
@@ -145,8 +145,8 @@ class SimulatedRunLoop::TimerHandle : public Timer {
   TimerHandle(std::weak_ptr<State> state, std::uint64_t id) : state_(std::move(state)), id_(id) {}
   ~TimerHandle() override { invalidate(); }
 
-  void setTolerance(double seconds) override {
-    if (auto state = state_.lock()) state->setTolerance(id_, nonNegativeSeconds(seconds));
+  void setTolerance(Duration tolerance) override {
+    if (auto state = state_.lock()) state->setTolerance(id_, std::max(tolerance, Duration::zero()));
   }
   void invalidate() override {
     if (auto state = state_.lock()) state->remove(id_);
@@ -175,19 +175,18 @@ SimulatedRunLoop::SimulatedRunLoop(SimulatedClock& clock) : clock_(clock), state
 
 SimulatedRunLoop::~SimulatedRunLoop() = default;
 
-std::unique_ptr<Timer> SimulatedRunLoop::scheduleRepeatingTimer(double intervalSeconds, std::function<void()> action) {
-  double interval = std::max(kShortestTimerInterval, clampedSeconds(intervalSeconds));
+std::unique_ptr<Timer> SimulatedRunLoop::scheduleRepeatingTimer(Duration interval, std::function<void()> action) {
   State::Entry entry;
   entry.repeating = true;
-  entry.interval = std::chrono::duration_cast<Microseconds>(std::chrono::duration<double>(interval));
-  entry.planned = clock_.now() + entry.interval;
+  entry.interval = std::max(kShortestTimerInterval, interval);
+  entry.planned = later(clock_.ticks(), entry.interval);
   entry.action = std::make_shared<std::function<void()>>(std::move(action));
   return std::make_unique<TimerHandle>(state_, state_->add(std::move(entry)));
 }
 
-std::unique_ptr<DelayedWork> SimulatedRunLoop::runAfter(double delaySeconds, std::function<void()> work) {
+std::unique_ptr<DelayedWork> SimulatedRunLoop::runAfter(Duration delay, std::function<void()> work) {
   State::Entry entry;
-  entry.planned = addingSeconds(clock_.now(), nonNegativeSeconds(delaySeconds));
+  entry.planned = later(clock_.ticks(), std::max(delay, Duration::zero()));
   entry.action = std::make_shared<std::function<void()>>(std::move(work));
   return std::make_unique<WorkHandle>(state_, state_->add(std::move(entry)));
 }
@@ -198,27 +197,26 @@ void SimulatedRunLoop::postTask(std::function<void()> task) {
   state_->tasks.push_back({state_->nextSequence++, std::move(action)});
 }
 
-bool SimulatedRunLoop::runUntil(Instant end) {
-  end = std::max(end, clock_.now());
+bool SimulatedRunLoop::runUntilTicks(Ticks end) {
   for (std::size_t ran = 0;; ++ran) {
     if (ran == kJobLimit) {
       if (state_->hasDue(end)) return false;
       break;
     }
-    std::optional<State::Job> job = state_->takeNext(end, clock_.now());
+    std::optional<State::Job> job = state_->takeNext(end, clock_.ticks());
     if (!job) break;
-    if (job->time > clock_.now()) clock_.set(job->time);
+    clock_.advance(job->time - clock_.ticks());
     if (*job->action) (*job->action)();
   }
-  if (clock_.now() < end) clock_.set(end);
+  clock_.advance(end - clock_.ticks());
   return true;
 }
 
-bool SimulatedRunLoop::runFor(double seconds) {
-  return runUntil(addingSeconds(clock_.now(), nonNegativeSeconds(seconds)));
-}
+bool SimulatedRunLoop::runFor(Duration d) { return runUntilTicks(later(clock_.ticks(), std::max(d, Duration::zero()))); }
 
-bool SimulatedRunLoop::runUntilIdle() { return runUntil(clock_.now()); }
+bool SimulatedRunLoop::runUntil(Instant end) { return runFor(end - clock_.now()); }
+
+bool SimulatedRunLoop::runUntilIdle() { return runUntilTicks(clock_.ticks()); }
 
 void SimulatedRunLoop::setTimerLateness(double fraction) {
   std::lock_guard lock(state_->mutex);
@@ -239,8 +237,8 @@ std::vector<SimulatedRunLoop::TimerInfo> SimulatedRunLoop::liveTimers() const {
   std::vector<TimerInfo> timers;
   for (const auto& [id, entry] : state_->entries) {
     if (!entry.repeating) continue;
-    timers.push_back({std::chrono::duration<double>(entry.interval).count(), entry.tolerance, entry.planned,
-                      state_->fireTime(entry)});
+    const auto onWallClock = [&](Ticks t) { return clock_.now() + (t - clock_.ticks()); };
+    timers.push_back({entry.interval, entry.tolerance, onWallClock(entry.planned), onWallClock(state_->fireTime(entry))});
   }
   return timers;
 }

@@ -7,7 +7,6 @@
 namespace CorlaMeetings {
 namespace {
 
-using namespace std::chrono_literals;
 using viewtest::clockChangesOf2026;
 using viewtest::localTime;
 

@@ -24,8 +24,8 @@ TEST_F(StartUp, ShowsBrandAndAccessNeededMenuBeforeAccessIsAnswered) {
   EXPECT_EQ(sim.calendarStore.queryCount(), 0);
   // The first timer is armed without access: five minutes.
   ASSERT_EQ(sim.runLoop.liveTimerCount(), 1u);
-  EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, 300);
-  EXPECT_EQ(sim.runLoop.liveTimers()[0].tolerance, 60);
+  EXPECT_EQ(sim.runLoop.liveTimers()[0].interval, 300s);
+  EXPECT_EQ(sim.runLoop.liveTimers()[0].tolerance, 60s);
 }
 
 TEST_F(StartUp, RegistersTheLoginItemOnFirstLaunchOnlyEvenWhenThatFails) {
@@ -51,7 +51,7 @@ TEST_F(StartUp, CallbacksDoNothingOnceTheDelegateIsGone) {
   for (const MenuItem& item : menu->items()) {
     if (item.action) item.action();
   }
-  sim.runLoop.runFor(3600);
+  sim.runLoop.runFor(3600s);
   EXPECT_EQ(sim.calendarStore.queryCount(), 0);
   EXPECT_FALSE(sim.application.isTerminated());
 }
@@ -82,7 +82,7 @@ TEST_F(AccessRequests, RefusalAfterGrantKeepsOldMeetingsButShowsAccessNeeded) {
   delegate->requestCalendarClicked();
   sim.runLoop.runUntilIdle();
   sim.preferences.setInteger("reminderMinutes", 1);
-  sim.clock.advance(70);  // Standup now inside a 1-minute lead, but without access
+  sim.clock.advance(70s);  // Standup now inside a 1-minute lead, but without access
   refresh();
 
   EXPECT_FALSE(delegate->hasCalendarAccess());
@@ -107,7 +107,7 @@ TEST_F(AccessRequests, ChangeOrRefreshAsksAgainWhileRefusedWhereAskingIsFree) {
       const int requests = sim.calendarStore.accessRequestCount();
       if (byChange) {
         sim.calendarStore.postChange();
-        sim.runLoop.runFor(1);
+        sim.runLoop.runFor(1s);
       } else {
         refresh();
       }
@@ -137,7 +137,7 @@ TEST_F(StartUp, JoinNextMeetingOpensOnlyTheNextMeetingsLink) {
   launch();
   EXPECT_TRUE(delegate->joinNextMeeting());
   EXPECT_EQ(sim.workspace.openedURLs(), std::vector<std::string>{"https://zoom.us/j/2"});
-  sim.clock.advance(2500);  // "Next" is over
+  sim.clock.advance(2500s);  // "Next" is over
   EXPECT_FALSE(delegate->joinNextMeeting());
   EXPECT_EQ(sim.workspace.openedURLs().size(), 1u);
 }

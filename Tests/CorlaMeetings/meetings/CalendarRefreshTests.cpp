@@ -45,14 +45,14 @@ TEST_F(NextMeeting, IsTheFirstMeetingThatHasNotEnded) {
   addMeeting("Later", 4000);
   launch();
   EXPECT_EQ(delegate->nextMeeting()->title(), "Running");
-  sim.clock.advance(3000);  // "Running" ends exactly now: no longer next
+  sim.clock.advance(3000s);  // "Running" ends exactly now: no longer next
   EXPECT_EQ(delegate->nextMeeting()->title(), "Later");
-  sim.clock.advance(2800);
+  sim.clock.advance(2800s);
   EXPECT_FALSE(delegate->nextMeeting());
 
   // Day headings follow the clock, not the last refresh.
   EXPECT_EQ(delegate->groupedMeetings()[0].title, "Today");
-  sim.clock.advance(86400);
+  sim.clock.advance(86400s);
   EXPECT_EQ(delegate->groupedMeetings()[0].title, "Mon, Dec 7");
 }
 

@@ -37,14 +37,14 @@ TEST_F(Reminders, PostedOncePerLeadTimeAndAgainAfterTheLeadTimeChanges) {
   addMeeting("Standup", 10 * 60);
   launch();
   for (int i = 0; i < 5; ++i) {
-    sim.runLoop.runFor(60);
+    sim.runLoop.runFor(60s);
     refresh();
   }
   EXPECT_EQ(sim.notificationCenter.posted().size(), 1u);
 
   delegate->cycleReminderClicked();  // 15 (unset) -> 1
   delegate->cycleReminderClicked();  // -> 3
-  sim.runLoop.runFor(120);           // exactly 3 min left
+  sim.runLoop.runFor(120s);           // exactly 3 min left
   refresh();
   ASSERT_EQ(sim.notificationCenter.posted().size(), 2u);
   EXPECT_EQ(delegate->remindedKeys(), (std::set<std::string>{"id-Standup-15", "id-Standup-3"}));

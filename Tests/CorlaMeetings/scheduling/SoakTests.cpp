@@ -50,8 +50,8 @@ class Soak : public testing::Test {
   void recordRefresh() {
     ObservedRefresh refresh{now(), {}, sim.notificationCenter.posted().size(), std::exchange(clockJumped, false)};
     for (const auto& [serial, event] : calendar) {
-      const double left = secondsBetween(refresh.at, event.startDate);
-      if (event.isAllDay || left <= 0 || left > static_cast<double>(lead() * 60)) continue;
+      const Duration left = event.startDate - refresh.at;
+      if (event.isAllDay || left <= 0s || left > std::chrono::minutes(lead())) continue;
       const std::string key = event.eventIdentifier.value_or(*event.title) + "-" + std::to_string(lead());
       if (dueSoFar.insert(key).second) refresh.newlyDue.insert(key);
     }
@@ -61,11 +61,12 @@ class Soak : public testing::Test {
   Instant now() const { return sim.clock.now(); }
   std::int64_t lead() const { return kLeadCycle[leadIndex % std::size(kLeadCycle)]; }
   double uniform(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random); }
+  Duration within(Duration low, Duration high) { return Duration(static_cast<Duration::rep>(uniform(low.count(), high.count()))); }
   int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
   bool chance(double p) { return std::bernoulli_distribution(p)(random); }
   bool busyHours() const {
-    const double hour = secondsBetween(LocalCalendar::startOfDay(now()), now()) / 3600;
-    return hour >= 8 && hour < 19;
+    const Duration sinceMidnight = now() - LocalCalendar::startOfDay(now());
+    return sinceMidnight >= 8h && sinceMidnight < 19h;
   }
 
   void addMeeting() {
@@ -76,13 +77,12 @@ class Soak : public testing::Test {
     if (chance(0.3)) event.notes = "Join: https://zoom.us/j/" + std::to_string(serial);
     if (chance(0.05)) {
       event.isAllDay = true;
-      event.startDate = LocalCalendar::startOfDay(addingSeconds(now(), pick(0, 3) * 86400.0));
+      event.startDate = LocalCalendar::startOfDay(now() + pick(0, 3) * 24h);
       event.endDate = LocalCalendar::addingDays(event.startDate, 1);
     } else {
       // In working hours some start soon, to land in lead windows.
-      const double startsIn = busyHours() && chance(0.3) ? uniform(30, 40 * 60) : uniform(-3600, 5 * 86400);
-      event.startDate = addingSeconds(now(), startsIn);
-      event.endDate = addingSeconds(event.startDate, pick(1, 4) * 15 * 60.0);
+      event.startDate = now() + (busyHours() && chance(0.3) ? within(30s, 40min) : within(-1h, 5 * 24h));
+      event.endDate = event.startDate + pick(1, 4) * 15min;
     }
   }
 
@@ -94,10 +94,10 @@ class Soak : public testing::Test {
     } else {
       auto entry = std::next(calendar.begin(), pick(0, size - 1));
       CalendarEvent& event = entry->second;
-      const double by = chance(0.5) ? uniform(-20 * 60, 20 * 60) : uniform(-2 * 3600, 24 * 3600);
+      const Duration by = chance(0.5) ? within(-20min, 20min) : within(-2h, 24h);
       if (action <= 5) {
-        event.startDate = addingSeconds(event.startDate, by);
-        event.endDate = addingSeconds(event.endDate, by);
+        event.startDate += by;
+        event.endDate += by;
       } else if (action == 6) {
         // Cancelled meetings stay under a marked title; without an identifier that makes
         // another meeting as far as reminders go.
@@ -106,7 +106,7 @@ class Soak : public testing::Test {
         calendar.erase(entry);
       }
     }
-    std::erase_if(calendar, [&](const auto& entry) { return secondsBetween(entry.second.endDate, now()) > 86400; });
+    std::erase_if(calendar, [&](const auto& entry) { return now() - entry.second.endDate > 24h; });
     std::vector<CalendarEvent> events;
     for (const auto& entry : calendar) events.push_back(entry.second);
     sim.calendarStore.replaceEvents(std::move(events));
@@ -140,14 +140,14 @@ TEST_F(Soak, AMonthOfEditsRemindsEachMeetingOncePerLeadTimeAndStaysBounded) {
   for (int i = 0; i < 10; ++i) editCalendar();
   delegate->applicationDidFinishLaunching();
   sim.runLoop.runUntilIdle();
-  const Instant end = addingSeconds(now(), 30 * 86400.0);
+  const Instant end = now() + 30 * 24h;
   int edits = 0;
   while (now() < end) {
-    sim.runLoop.runFor(busyHours() ? uniform(2 * 60, 10 * 60) : uniform(15 * 60, 60 * 60));
+    sim.runLoop.runFor(busyHours() ? within(2min, 10min) : within(15min, 60min));
     ASSERT_NO_FATAL_FAILURE(expectBoundedState());
     // Sometimes a sync writes several changes in a burst, each notified on its own.
     for (int i = 0, burst = chance(0.1) ? pick(2, 5) : 1; i < burst; ++i, ++edits) {
-      if (i > 0) sim.runLoop.runFor(uniform(0.05, 0.7));
+      if (i > 0) sim.runLoop.runFor(within(50ms, 700ms));
       editCalendar();
     }
     if (chance(1.0 / 70)) {
@@ -155,15 +155,15 @@ TEST_F(Soak, AMonthOfEditsRemindsEachMeetingOncePerLeadTimeAndStaysBounded) {
       ++leadIndex;
     }
     if (chance(1.0 / 50)) sim.runLoop.setTimerLateness(uniform(0, 1));
-    // Now and then a suspend, or the clock set back.
-    const double jump = chance(1.0 / 400) ? uniform(10 * 60, 9 * 3600) : chance(1.0 / 800) ? uniform(-15 * 60, -5) : 0;
-    if (jump != 0) {
-      sim.clock.advance(jump);
+    // Now and then a suspend, or the clock set back: the wall clock jumps, timers do not.
+    const Duration jump = chance(1.0 / 400) ? within(10min, 9h) : chance(1.0 / 800) ? within(-15min, -5s) : 0s;
+    if (jump != 0s) {
+      sim.clock.jumpWallClock(jump);
       clockJumped = true;
       delegate->systemTimeChanged();
     }
   }
-  sim.runLoop.runFor(1);  // the last change's refresh
+  sim.runLoop.runFor(1s);  // the last change's refresh
   ASSERT_NO_FATAL_FAILURE(expectBoundedState());
 
   // Each refresh posted exactly the reminders that came due at it, and refreshes never came
@@ -175,7 +175,7 @@ TEST_F(Soak, AMonthOfEditsRemindsEachMeetingOncePerLeadTimeAndStaysBounded) {
     for (std::size_t p = refreshes[i].postedBefore; p < until; ++p) postedHere.insert(posted[p].identifier);
     ASSERT_EQ(postedHere, refreshes[i].newlyDue) << "refresh " << i;
     if (i > 0 && !refreshes[i].afterClockJump) {
-      ASSERT_LE(secondsBetween(refreshes[i - 1].at, refreshes[i].at), 900 + 60) << "refresh " << i;
+      ASSERT_LE(refreshes[i].at - refreshes[i - 1].at, 15min + 1min) << "refresh " << i;
     }
   }
   EXPECT_EQ(delegate->remindedKeys(), dueSoFar);

@@ -8,7 +8,6 @@
 namespace CorlaMeetings {
 namespace {
 
-using namespace std::chrono_literals;
 using viewtest::meeting;
 
 const Instant now = std::chrono::sys_days{std::chrono::year{2026} / 6 / 10} + 14h;

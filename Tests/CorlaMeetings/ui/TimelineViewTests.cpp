@@ -16,7 +16,6 @@ void PrintTo(const RecordingGraphicsContext::Fill& fill, std::ostream* out) {
 
 namespace {
 
-using namespace std::chrono_literals;
 using viewtest::localTime;
 using viewtest::meeting;
 using Fill = RecordingGraphicsContext::Fill;

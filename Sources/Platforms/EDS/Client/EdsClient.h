@@ -30,7 +30,7 @@ namespace CorlaMeetings {
 // first, and the changes that need them wait for them, in order.
 //
 // When the calendar factory dies or the backend fails, the connection drops the client and
-// tries again after EdsConnectionOptions::retrySeconds, doubling the pause up to 64 times
+// tries again after EdsConnectionOptions::retryDelay, doubling the pause up to 64 times
 // that; a successful load resets it. The last load's events stay meanwhile (the listener
 // keeps them). Destroying the connection stops it: the listener hears nothing more.
 class EdsCalendarConnection {

@@ -26,7 +26,7 @@ void EdsStoreCore::requestAccess(std::function<void(bool granted)> answer) {
   Round round;
   round.id = ++roundsMade_;
   round.answer = std::move(answer);
-  round.deadline = runLoop_.runAfter(options_.accessWaitSeconds, [weak = weak_from_this(), id = round.id] {
+  round.deadline = runLoop_.runAfter(options_.accessWait, [weak = weak_from_this(), id = round.id] {
     auto self = weak.lock();
     if (!self) return;
     for (Round& waiting : self->rounds_) waiting.expired = waiting.expired || waiting.id == id;
@@ -169,7 +169,7 @@ void EdsStoreCore::calendarParsed(const std::string& uid, std::shared_ptr<const 
 void EdsStoreCore::contentChanged() {
   // An access answer on its way starts a refresh that sees this change anyway.
   if (!rounds_.empty()) return;
-  notification_ = runLoop_.runAfter(options_.changeQuietSeconds, [weak = weak_from_this()] {
+  notification_ = runLoop_.runAfter(options_.changeQuiet, [weak = weak_from_this()] {
     auto self = weak.lock();
     if (!self || !self->observer_) return;
     std::function<void()> observer = self->observer_;  // it may replace itself

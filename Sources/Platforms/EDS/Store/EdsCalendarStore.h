@@ -19,12 +19,12 @@ class EdsStoreCore;
 struct EdsCalendarStoreOptions {
   // The longest an access answer waits for the registry and each calendar's first load;
   // what comes later follows with a change notification.
-  double accessWaitSeconds = 20;
+  Duration accessWait = std::chrono::seconds(20);
   // Changes closer together than this give one change notification. EDS itself holds a
   // view's changes of one kind for a timer of two whole seconds (up to three), and sends
   // them at once when a change of another kind comes: one edit or one sync can reach us as
   // batches that far apart.
-  double changeQuietSeconds = 3;
+  Duration changeQuiet = std::chrono::seconds(3);
   EdsConnectionOptions connection;
   // The libecal module (velto-eds.so) to load; empty: this program's own.
   std::string module;
@@ -52,7 +52,7 @@ struct EdsCalendarStoreOptions {
 //
 // Access: each request reads the source list again (on the worker thread), connects to the
 // registry if need be, and answers once every named calendar has loaded (or failed, or
-// accessWaitSeconds have passed): granted when the registry answered and at least one
+// accessWait has passed): granted when the registry answered and at least one
 // calendar is there to read. Without desktop entries it answers no at once, touching no
 // D-Bus. The calendar factory dying or a backend failing keeps the last events; the
 // store reconnects and notifies once the calendar is back. `runLoop` and `clock` must

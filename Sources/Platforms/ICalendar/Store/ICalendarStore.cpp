@@ -33,8 +33,8 @@ ICalendarStoreShared::ICalendarStoreShared(RunLoop& loop, ICalendarStore::Source
 
 bool ICalendarStoreShared::isStale(const SubscriptionStatus& status, Instant now) const {
   if (!status.lastAttempt) return true;
-  double age = secondsBetween(*status.lastAttempt, now);
-  return age >= options.subscriptionMaxAgeSeconds || age < 0;  // a clock set back: its age is unknown
+  const Duration age = now - *status.lastAttempt;
+  return age >= options.subscriptionMaxAge || age < Duration::zero();  // a clock set back: its age is unknown
 }
 
 void ICalendarStoreShared::postFetch(FetchJob job) {

@@ -21,7 +21,7 @@ struct ICalendarStoreMainState;
 
 struct ICalendarStoreOptions {
   // A subscription copy older than this is fetched again when a query sees it.
-  double subscriptionMaxAgeSeconds = 300;
+  Duration subscriptionMaxAge = std::chrono::minutes(5);
   SourceReadLimits read;
   // Where files and folders keep their start-up index (none by default): a start-up then
   // reads only what can reach the days around now, and the rest a moment later.

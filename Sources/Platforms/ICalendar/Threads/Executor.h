@@ -1,7 +1,8 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
+
+#include "app/Time.h"
 
 namespace CorlaMeetings {
 
@@ -16,7 +17,7 @@ class Executor {
   // Any thread.
   virtual void post(std::function<void()> job) = 0;
   // `job`, once `delay` has passed. From the executor's own jobs.
-  virtual void postAfter(std::chrono::milliseconds delay, std::function<void()> job) = 0;
+  virtual void postAfter(Duration delay, std::function<void()> job) = 0;
 };
 
 }  // namespace CorlaMeetings

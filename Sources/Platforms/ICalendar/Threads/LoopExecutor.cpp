@@ -10,8 +10,8 @@ void LoopExecutor::post(std::function<void()> job) {
   });
 }
 
-void LoopExecutor::postAfter(std::chrono::milliseconds delay, std::function<void()> job) {
-  delayed_.push_back(runLoop_.runAfter(std::chrono::duration<double>(delay).count(), std::move(job)));
+void LoopExecutor::postAfter(Duration delay, std::function<void()> job) {
+  delayed_.push_back(runLoop_.runAfter(delay, std::move(job)));
 }
 
 }  // namespace CorlaMeetings

@@ -16,7 +16,7 @@ class LoopExecutor : public Executor {
   ~LoopExecutor() override { *alive_ = false; }
 
   void post(std::function<void()> job) override;
-  void postAfter(std::chrono::milliseconds delay, std::function<void()> job) override;
+  void postAfter(Duration delay, std::function<void()> job) override;
 
  private:
   RunLoop& runLoop_;

@@ -26,7 +26,7 @@ void SerialWorker::post(std::function<void()> job) {
   wake_.notify_one();
 }
 
-void SerialWorker::postAfter(std::chrono::milliseconds delay, std::function<void()> job) {
+void SerialWorker::postAfter(Duration delay, std::function<void()> job) {
   {
     std::lock_guard lock(mutex_);
     if (stopping_) return;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "ICalendar/Threads/Executor.h"
+#include "app/Time.h"
 
 namespace CorlaMeetings {
 
@@ -22,7 +23,7 @@ class SerialWorker : public Executor {
   SerialWorker& operator=(const SerialWorker&) = delete;
 
   void post(std::function<void()> job) override;
-  void postAfter(std::chrono::milliseconds delay, std::function<void()> job) override;
+  void postAfter(Duration delay, std::function<void()> job) override;
 
  private:
   void run();

@@ -64,7 +64,7 @@ class EdsStoreFixture : public ::testing::Test {
 
   // The notifications once the last change is a quiet period old.
   int notificationsOnceQuiet() {
-    runEventsFor(static_cast<int>(EdsCalendarStoreOptions().changeQuietSeconds * 1000) + 1000);
+    runEventsFor(static_cast<int>(duration_cast<std::chrono::milliseconds>(EdsCalendarStoreOptions().changeQuiet).count()) + 1000);
     return notifications_;
   }
 

@@ -36,19 +36,19 @@ class SubscriptionTest : public StoreFixture {
 
 TEST_F(SubscriptionTest, FetchesAgainWhenAQueryFindsTheCopyStaleAndNotifiesOnlyOfNewContent) {
   startWithStandup();
-  clock.advance(299);
+  clock.advance(299s);
   titles();
   loop.runUntilIdle();
   EXPECT_EQ(server.requests(), 2);  // the redirect and its target
 
-  clock.advance(2);
+  clock.advance(2s);
   titles();  // the same content again: nothing to tell
   loop.runUntilIdle();
   EXPECT_EQ(server.requests(), 4);
   EXPECT_EQ(changes, 0);
 
   server.serve("/standup.ics", {.body = calendarText(kPlanning)});
-  clock.advance(301);
+  clock.advance(301s);
   EXPECT_EQ(titles(), Titles{"09:00 Standup"});  // the old copy, at once
   loop.runUntilIdle();
   EXPECT_EQ(changes, 1);
@@ -70,7 +70,7 @@ TEST_F(SubscriptionTest, KeepsTheLastGoodCopyWhenARefetchFails) {
     SCOPED_TRACE(reported);
     startWithStandup();
     server.serve("/standup.ics", response);
-    clock.advance(301);
+    clock.advance(301s);
     EXPECT_EQ(titles(), Titles{"09:00 Standup"});
     loop.runUntilIdle();
     EXPECT_GT(problems(reported), 0u);
