@@ -28,7 +28,7 @@ struct ICalendarStoreOptions {
   StartupIndexOptions index;
   FetchLimits fetch;
   // Receives one line per problem (a source that cannot be read, an event the parser
-  // dropped), from worker threads, one call at a time; never the UI. Lines name sources
+  // dropped), from the workers, one call at a time; never the UI. Lines name sources
   // without secrets and hold no control characters. Unset: standard error.
   std::function<void(std::string_view line)> problems;
   // Whether another store reads the desktop's calendars ("eds:" sources). This one never
@@ -66,12 +66,12 @@ struct ICalendarStoreOptions {
 //
 // Every source keeps its last good content through failed reads and bad rewrites.
 //
-// Destroying the store stops and joins its threads; work they posted and that runs later
-// does nothing (an access answer pending then is dropped). `runLoop` and `clock` must
-// outlive the store.
+// Destroying the store stops its workers, waiting for the jobs they run; work they posted
+// and that runs later does nothing (an access answer pending then is dropped). `runLoop`
+// and `clock` must outlive the store.
 class ICalendarStore : public CalendarStore {
  public:
-  // The source list, read again on each access request, on a worker thread.
+  // The source list, read again on each access request, by the reader.
   using SourceListProvider = std::function<std::vector<CalendarSource>()>;
 
   // Main thread.
@@ -89,7 +89,7 @@ class ICalendarStore : public CalendarStore {
  private:
   const Clock& clock_;
   std::shared_ptr<ICalendarStoreMainState> main_;  // posted tasks hold it weakly
-  std::unique_ptr<ICalendarStoreShared> shared_;   // with the threads
+  std::unique_ptr<ICalendarStoreShared> shared_;   // with the workers
 };
 
 }  // namespace CorlaMeetings

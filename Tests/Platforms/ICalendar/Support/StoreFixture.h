@@ -142,7 +142,7 @@ class StoreFixture : public testing::Test {
     sources = std::move(list);
   }
 
-  // Problem lines the store reported holding `text`; the store reports from its threads.
+  // Problem lines the store reported holding `text`; the store may report from its threads.
   std::size_t problems(const std::string& text) {
     std::lock_guard lock(mutex);
     return std::count_if(problemLines.begin(), problemLines.end(),
@@ -188,7 +188,7 @@ class StoreFixture : public testing::Test {
   TemporaryFolder folder;
   int changes = 0;
   std::vector<std::string> titlesAtLastChange;
-  std::mutex mutex;  // for what the store's threads reach
+  std::mutex mutex;  // for what the store's threads, when real, reach
   std::vector<std::string> sources;
   std::vector<std::string> problemLines;
   ManualWatcher* watcher = nullptr;       // the store's, unless it watches for real
