@@ -10,6 +10,7 @@
 
 namespace CorlaMeetings {
 
+// What a calendar text splits into.
 struct CalendarBlocks {
   bool hasCalendar = false;  // a BEGIN:VCALENDAR line was seen
   // VEVENTs, reduced to the properties this adapter reads (no alarms, attendees or
