@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "BenchCalendar.h"
-#include "ICalendar/LibicalLock.h"
-#include "ICalendar/ParsedCalendar.h"
-#include "ICalendar/SourceReader.h"
+#include "ICalendar/Libical/LibicalLock.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/MergedCalendar.h"
+#include "ICalendar/Query/ParsedCalendar.h"
+#include "ICalendar/Sources/SourceReader.h"
 
 namespace CorlaMeetings::Bench {
 namespace {

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "BenchCalendar.h"
-#include "EDS/EdsCalendarStore.h"
+#include "EDS/Store/EdsCalendarStore.h"
 #include "Qt/QtRunLoop.h"
 #include "Qt/SystemClock.h"
 #include "app/LocalCalendar.h"

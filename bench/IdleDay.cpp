@@ -9,8 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "ICalendar/ParsedCalendar.h"
-#include "ICalendar/SourceReader.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/ParsedCalendar.h"
+#include "ICalendar/Sources/SourceReader.h"
 #include "Simulated/SimulatedPlatform.h"
 #include "app/AppDelegate.h"
 #include "app/LocalCalendar.h"

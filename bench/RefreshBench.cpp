@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BenchCalendar.h"
-#include "ICalendar/ICalendarStore.h"
+#include "ICalendar/Store/ICalendarStore.h"
 #include "Simulated/SimulatedPlatform.h"
 #include "app/AppDelegate.h"
 #include "app/LocalCalendar.h"

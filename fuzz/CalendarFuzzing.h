@@ -7,7 +7,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "ICalendar/LibicalLock.h"
+#include "ICalendar/Libical/LibicalLock.h"
 
 namespace CorlaMeetings::Fuzzing {
 

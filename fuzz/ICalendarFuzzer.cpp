@@ -10,8 +10,10 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
-#include "ICalendar/ParseLimits.h"
-#include "ICalendar/ParsedCalendar.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/MergedCalendar.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 #include "meetings/JoinLinkDetection.h"
 
 using namespace CorlaMeetings;

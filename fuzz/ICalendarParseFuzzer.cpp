@@ -7,8 +7,9 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
-#include "ICalendar/ParseLimits.h"
-#include "ICalendar/ParsedCalendar.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 
 using namespace CorlaMeetings;
 using Fuzzing::check;

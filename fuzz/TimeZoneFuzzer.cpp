@@ -10,9 +10,10 @@
 
 #include "CalendarFuzzing.h"
 #include "FuzzCheck.h"
-#include "ICalendar/CalendarText.h"
-#include "ICalendar/TimeZoneResolver.h"
-#include "ICalendar/ZoneDefinition.h"
+#include "ICalendar/Parsing/CalendarBlock.h"
+#include "ICalendar/Parsing/CalendarTextSplitter.h"
+#include "ICalendar/Zones/TimeZoneResolver.h"
+#include "ICalendar/Zones/ZoneDefinition.h"
 
 using namespace CorlaMeetings;
 using namespace std::chrono;
@@ -50,7 +51,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(Fuzzing::textOf(data, size));
   if (text.find("BEGIN:VCALENDAR") == std::string::npos) text = "BEGIN:VCALENDAR\n" + text + "\nEND:VCALENDAR\n";
-  const CalendarBlocks blocks = splitCalendarText(text);
+  CalendarTextSplitter splitter([](CalendarBlock) {});  // the events are not this target's
+  splitter.feed(text);
+  const CalendarBlocks blocks = splitter.finish();
   TimeZoneResolver resolver(blocks.timeZones);
   for (std::size_t i = 0; i < blocks.timeZones.size() && i < kMaxZones; ++i) {
     if (const EventTimeZone* zone = resolver.resolve(definedZoneId(blocks.timeZones[i].text))) ask(*zone);

@@ -3,12 +3,12 @@
 #include <QAbstractEventDispatcher>
 
 #include "CombinedCalendarStore.h"
-#include "ICalendar/ICalendarStore.h"
-#include "ICalendar/SourceList.h"
+#include "ICalendar/Store/ICalendarStore.h"
+#include "ICalendar/Sources/SourceList.h"
 #if VELTO_WITH_EDS
 #include "DesktopCalendarService.h"
-#include "EDS/EdsCalendarStore.h"
-#include "EDS/GLibMainContext.h"
+#include "EDS/Store/EdsCalendarStore.h"
+#include "EDS/Client/GLibMainContext.h"
 #endif
 
 namespace CorlaMeetings {

@@ -14,7 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "ICalendar/ParsedCalendar.h"
+#include "ICalendar/Parsing/CalendarParser.h"
+#include "ICalendar/Query/ParsedCalendar.h"
 
 using namespace CorlaMeetings;
 

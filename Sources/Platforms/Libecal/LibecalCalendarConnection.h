@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "EDS/EdsClient.h"
+#include "EDS/Client/EdsClient.h"
 #include "Libecal/GLibHandles.h"
 
 typedef struct _ESource ESource;

@@ -2,7 +2,7 @@
 
 #include "Libecal/LibecalClient.h"
 
-#include "EDS/EdsClient.h"
+#include "EDS/Client/EdsClient.h"
 #include "Libecal/LibecalRegistry.h"
 
 namespace CorlaMeetings {

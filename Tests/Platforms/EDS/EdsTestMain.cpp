@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
-#include "Platforms/EDS/EdsSession.h"
+#include "Platforms/EDS/Support/EdsSession.h"
 
 // Qt's event loop runs GLib's main context on Linux, as in the program: libecal answers
 // through it. One private bus with EDS on it serves every test.

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "Platforms/ICalendar/ParsedCalendarTestSupport.h"
+#include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 
 namespace CorlaMeetings::Testing {
 

@@ -1,7 +1,9 @@
 #pragma once
 
-// A store over a temporary folder, a simulated run loop and a source list the test edits,
-// with waits for the work the store's threads post from outside.
+// A store over a temporary folder, a simulated run loop and a source list the test edits.
+// The store's work runs on the loop too, and a manual watcher tells it of edits: a test
+// runs it all, in order, with no real time. A test of real threads or of inotify asks for
+// them, and waits for what they post.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -13,7 +15,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ICalendar/ICalendarStore.h"
+#include "ICalendar/Files/FileWatcher.h"
+#include "ICalendar/Store/ICalendarStore.h"
+#include "ICalendar/Threads/LoopExecutor.h"
 #include "Simulated/SimulatedRunLoop.h"
 
 namespace CorlaMeetings::testing_support {
@@ -67,30 +71,53 @@ inline const TestEvent kRetro{"retro@test", "Retro", "20300101T160000Z", "203001
 inline const Instant kDay = Instant{std::chrono::sys_days{std::chrono::year{2030} / 1 / 1}.time_since_epoch()};
 inline const Instant kDayEnd = kDay + std::chrono::hours{24};
 
-// Waits in real time until `done` holds (true) or a few seconds have passed (false).
-inline bool eventually(const std::function<bool()>& done) {
+// Waits in real time until `done` holds (true) or a few seconds have passed (false), running
+// the loop's due work meanwhile, if given: real threads and inotify post their results.
+inline bool eventually(const std::function<bool()>& done, SimulatedRunLoop* loop = nullptr) {
   for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{5}; !done();) {
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds{5});
+    if (loop) loop->runUntilIdle();
   }
   return true;
 }
 
-// The same, running the loop's due work meanwhile: the store's threads post their results.
-inline bool pumpUntil(SimulatedRunLoop& loop, const std::function<bool()>& done) {
-  return eventually([&] {
-    loop.runUntilIdle();
-    return done();
-  });
-}
+// A watcher the test triggers: changed(path) tells the store when the path's directory is
+// watched for that entry, as inotify would.
+struct ManualWatcher : DirectoryWatcher {
+  explicit ManualWatcher(std::function<void()> onChange) : onChange(std::move(onChange)) {}
+  const std::string& error() const override { return none; }
+  void setDirectories(std::vector<WatchedDirectory> watched) override { directories = std::move(watched); }
+
+  void changed(const std::filesystem::path& path) {
+    for (const auto& [directory, names] : directories) {
+      if (directory == path.parent_path() && (names.empty() || std::count(names.begin(), names.end(), path.filename())))
+        return onChange();
+    }
+  }
+
+  std::function<void()> onChange;
+  std::string none;
+  std::vector<WatchedDirectory> directories;
+};
+
+// What a test's store may use for real instead of the loop and the manual watcher.
+struct RealParts {
+  bool threads = false, watcher = false;
+};
 
 class StoreFixture : public testing::Test {
  protected:
-  void makeStore(std::vector<std::string> sourceList, ICalendarStoreOptions options = {}) {
+  void makeStore(std::vector<std::string> sourceList, ICalendarStoreOptions options = {}, RealParts real = {}) {
     store.reset();
     changes = 0;
     titlesAtLastChange.clear();
     setSources(std::move(sourceList));
+    if (!real.threads) options.executor = [this] { return std::make_unique<LoopExecutor>(loop); };
+    options.watcher = [this, real](std::function<void()> onChange) -> std::unique_ptr<DirectoryWatcher> {
+      if (real.watcher) return std::make_unique<FileWatcher>(std::move(onChange));
+      return std::unique_ptr<DirectoryWatcher>(watcher = new ManualWatcher(std::move(onChange)));
+    };
     options.problems = [this](std::string_view line) {
       std::lock_guard lock(mutex);
       problemLines.emplace_back(line);
@@ -115,7 +142,7 @@ class StoreFixture : public testing::Test {
     sources = std::move(list);
   }
 
-  // Problem lines the store reported holding `text`; the store reports from its threads.
+  // Problem lines the store reported holding `text`; the store may report from its threads.
   std::size_t problems(const std::string& text) {
     std::lock_guard lock(mutex);
     return std::count_if(problemLines.begin(), problemLines.end(),
@@ -131,8 +158,14 @@ class StoreFixture : public testing::Test {
       *answer = granted;
     });
     EXPECT_FALSE(answer->has_value());
-    pumpUntil(loop, [&] { return answer->has_value(); });
+    eventually([&] { return answer->has_value(); }, &loop);
     return *answer;
+  }
+
+  // Tells the store's watcher that `path` changed, and runs what that starts.
+  void edited(const std::string& path) {
+    watcher->changed(path);
+    loop.runUntilIdle();
   }
 
   bool accessGranted() { return requestAccess() == true; }
@@ -155,9 +188,10 @@ class StoreFixture : public testing::Test {
   TemporaryFolder folder;
   int changes = 0;
   std::vector<std::string> titlesAtLastChange;
-  std::mutex mutex;  // for what the store's threads reach
+  std::mutex mutex;  // for what the store's threads, when real, reach
   std::vector<std::string> sources;
   std::vector<std::string> problemLines;
+  ManualWatcher* watcher = nullptr;       // the store's, unless it watches for real
   std::unique_ptr<ICalendarStore> store;  // last: gone before what it uses
 };
 
