@@ -162,6 +162,8 @@ void answerAccessRound(ICalendarStoreShared& shared, ReaderState& state, ICalend
   saveIndexes(shared, state);
   const std::uint64_t completion = ++state.completions;  // a later round puts an earlier one off
   std::lock_guard lock(shared.mutex);
+  // A store going away (a print that has its answer) is letting go of this executor.
+  if (shared.stopping) return;
   if (read.provisional) {
     shared.reader->postAfter(shared.options.index.completeAfter, [&shared, completion] {
       if (completion == shared.readerState.completions) complete(shared);
