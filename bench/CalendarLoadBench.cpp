@@ -4,8 +4,8 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <libical/ical.h>
+#include <unistd.h>
 
 #include <mutex>
 #include <optional>

@@ -31,7 +31,13 @@ std::pair<Instant, Instant> todaysWindow() {
 // A store of every selected calendar, once its access answer has come.
 class LoadedStore {
  public:
-  LoadedStore() : store_(runLoop_, clock_, [] { return std::vector<CalendarSource>{{CalendarSource::Kind::desktop, ""}}; }, quiet()) {
+  LoadedStore()
+      : store_(
+            runLoop_, clock_,
+            [] {
+              return std::vector<CalendarSource>{{CalendarSource::Kind::desktop, ""}};
+            },
+            quiet()) {
     std::optional<bool> answer;
     store_.requestAccess([&answer](bool granted) { answer = granted; });
     QDeadlineTimer deadline(60000);

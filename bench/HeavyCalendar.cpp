@@ -94,14 +94,10 @@ struct Pattern {
   bool fallsOn(sys_days first, sys_days day) const {
     const unsigned weekday = std::chrono::weekday(day).c_encoding();
     switch (kind) {
-      case Kind::everyDay:
-        return true;
-      case Kind::weekdays:
-        return weekday != 0 && weekday != 6;
-      case Kind::weekly:
-        return (weekdays >> weekday) & 1;
-      case Kind::fortnightly:
-        return (day - first).count() % 14 == 0;
+      case Kind::everyDay: return true;
+      case Kind::weekdays: return weekday != 0 && weekday != 6;
+      case Kind::weekly: return (weekdays >> weekday) & 1;
+      case Kind::fortnightly: return (day - first).count() % 14 == 0;
     }
     return false;
   }

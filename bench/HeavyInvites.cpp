@@ -29,12 +29,9 @@ std::string joinLink(Service service, Random& random) {
       const std::string code = alphanumerics(random, 10);
       return "https://meet.google.com/" + code.substr(0, 3) + "-" + code.substr(3, 4) + "-" + code.substr(7);
     }
-    case Service::webex:
-      return "https://acme.webex.com/acme/j.php?MTID=m" + alphanumerics(random, 32);
-    case Service::whereby:
-      return "https://whereby.com/acme-" + std::string(random.pick(kWords));
-    case Service::none:
-      return {};
+    case Service::webex: return "https://acme.webex.com/acme/j.php?MTID=m" + alphanumerics(random, 32);
+    case Service::whereby: return "https://whereby.com/acme-" + std::string(random.pick(kWords));
+    case Service::none: return {};
   }
   return {};
 }
@@ -69,8 +66,7 @@ std::string serviceBlock(Service service, const std::string& link, Random& rando
     case Service::webex:
       return "<p>Join Webex meeting: <a href=\"" + link + "\">" + link +
              "</a><br>\nMeeting number: " + digits(random, 10) + "</p>\n";
-    case Service::whereby:
-      return "<p>Join the room: " + link + "</p>\n";
+    case Service::whereby: return "<p>Join the room: " + link + "</p>\n";
     case Service::none:
       return "<p>Room " + digits(random, 3) + ", building " + std::string(1, static_cast<char>('A' + random.below(4))) +
              ". Dial-in: +49 89 " + digits(random, 8) + "</p>\n";
@@ -124,20 +120,11 @@ Invite makeInvite(Service service, Random& random) {
   Invite invite;
   invite.description = std::move(html);
   switch (service) {
-    case Service::teams:
-      invite.location = "Microsoft Teams Meeting";
-      break;
-    case Service::zoom:
-      invite.location = link;
-      break;
-    case Service::webex:
-      invite.location = link;
-      break;
-    case Service::none:
-      invite.location = "Room " + digits(random, 3);
-      break;
-    default:
-      break;
+    case Service::teams: invite.location = "Microsoft Teams Meeting"; break;
+    case Service::zoom: invite.location = link; break;
+    case Service::webex: invite.location = link; break;
+    case Service::none: invite.location = "Room " + digits(random, 3); break;
+    default: break;
   }
   return invite;
 }

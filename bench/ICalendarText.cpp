@@ -52,20 +52,11 @@ std::string escapedText(std::string_view text) {
   out.reserve(text.size() + text.size() / 16);
   for (char c : text) {
     switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case ';':
-        out += "\\;";
-        break;
-      case ',':
-        out += "\\,";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      default:
-        out += c;
+      case '\\': out += "\\\\"; break;
+      case ';': out += "\\;"; break;
+      case ',': out += "\\,"; break;
+      case '\n': out += "\\n"; break;
+      default: out += c;
     }
   }
   return out;

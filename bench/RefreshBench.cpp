@@ -66,7 +66,6 @@ class LoadedStore {
   Platform platform;  // the simulated one, with the real store
 };
 
-
 void refreshUnchanged(benchmark::State& state, const std::filesystem::path& path) {
   LoadedStore loaded(path);
   for (auto _ : state) benchmark::DoNotOptimize(queryAndDetect(loaded.store, windowStart(), windowEnd()));

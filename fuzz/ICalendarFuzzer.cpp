@@ -50,8 +50,7 @@ void query(const ParsedCalendar& calendar, Instant start, Instant end) {
   for (const auto& occurrence : found) {
     check(occurrence != nullptr, "occurrences are never null");
     check(occurrence->startDate <= occurrence->endDate, "an occurrence ends no earlier than it starts");
-    check(occurrence->startDate < end &&
-              (occurrence->endDate > start || occurrence->startDate >= start),
+    check(occurrence->startDate < end && (occurrence->endDate > start || occurrence->startDate >= start),
           "an occurrence meets the window");
     for (const auto* text : {&occurrence->title, &occurrence->location, &occurrence->notes, &occurrence->URL,
                              &occurrence->eventIdentifier}) {

@@ -3,12 +3,12 @@
 #include <QAbstractEventDispatcher>
 
 #include "CombinedCalendarStore.h"
-#include "ICalendar/Store/ICalendarStore.h"
 #include "ICalendar/Sources/SourceList.h"
+#include "ICalendar/Store/ICalendarStore.h"
 #if VELTO_WITH_EDS
 #include "DesktopCalendarService.h"
-#include "EDS/Store/EdsCalendarStore.h"
 #include "EDS/Client/GLibMainContext.h"
+#include "EDS/Store/EdsCalendarStore.h"
 #endif
 
 namespace CorlaMeetings {

@@ -50,7 +50,8 @@ std::vector<std::shared_ptr<const CalendarEvent>> CombinedCalendarStore::events(
 }
 
 bool CombinedCalendarStore::askingAgainIsFree() const {
-  return std::all_of(stores_.begin(), stores_.end(), [](const CalendarStore* store) { return store->askingAgainIsFree(); });
+  return std::all_of(stores_.begin(), stores_.end(),
+                     [](const CalendarStore* store) { return store->askingAgainIsFree(); });
 }
 
 void CombinedCalendarStore::setChangeObserver(std::function<void()> observer) {

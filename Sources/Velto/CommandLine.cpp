@@ -27,8 +27,8 @@ const char kUsage[] =
 namespace {
 
 // "--name=value" or "--name value"; false when the value is missing.
-bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name,
-               std::string& value, bool& matched) {
+bool takeValue(const std::vector<std::string>& arguments, std::size_t& i, const std::string& name, std::string& value,
+               bool& matched) {
   const std::string& argument = arguments[i];
   matched = false;
   if (argument == name) {

@@ -17,9 +17,9 @@ constexpr int kTimeoutMilliseconds = 1000;
 
 // A question to the bus itself; an invalid variant when it does not answer.
 QVariant askBus(const QString& method, const QVariantList& arguments = {}) {
-  QDBusMessage question = QDBusMessage::createMethodCall(
-      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-      QStringLiteral("org.freedesktop.DBus"), method);
+  QDBusMessage question =
+      QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                     QStringLiteral("org.freedesktop.DBus"), method);
   question.setArguments(arguments);
   QDBusMessage answer = QDBusConnection::sessionBus().call(question, QDBus::Block, kTimeoutMilliseconds);
   if (answer.type() != QDBusMessage::ReplyMessage || answer.arguments().isEmpty()) return {};

@@ -11,8 +11,8 @@ namespace CorlaMeetings {
 // (waybar, i3blocks) a tooltip from the header and a class for styling.
 struct StatusBarState {
   std::string title;
-  std::string tooltip;     // the header's headline and detail, or the status card's texts
-  std::string className;   // from the title's state: "alert" | "live" | "soon" | "idle"
+  std::string tooltip;    // the header's headline and detail, or the status card's texts
+  std::string className;  // from the title's state: "alert" | "live" | "soon" | "idle"
 };
 
 StatusBarState statusBarState(const StatusTitle& title, const Menu& menu);

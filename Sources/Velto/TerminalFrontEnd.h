@@ -56,7 +56,7 @@ class TerminalFrontEnd {
   bool finished_ = false;  // printed for the last time
   std::string lastStatusLine_;
   bool redraw_ = false;
-  std::ostringstream reminders_;         // written since the last view
+  std::ostringstream reminders_;           // written since the last view
   std::deque<std::string> keptReminders_;  // shown beneath the view
 };
 

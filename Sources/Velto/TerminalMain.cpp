@@ -80,9 +80,8 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
   // A bar or pager reading our output may go away while we have nothing to say.
   std::unique_ptr<TerminalReaderWatch> readerWatch;
   if (line.mode != CommandLine::Mode::print) {
-    readerWatch = std::make_unique<TerminalReaderWatch>(STDOUT_FILENO, [&runLoop, &application] {
-      runLoop.postTask([&application] { application.terminate(); });
-    });
+    readerWatch = std::make_unique<TerminalReaderWatch>(
+        STDOUT_FILENO, [&runLoop, &application] { runLoop.postTask([&application] { application.terminate(); }); });
   }
   // The menu's keys, typed at the terminal.
   std::unique_ptr<TerminalKeyPresses> keys;
@@ -95,4 +94,3 @@ int runTerminalFrontEnd(const CommandLine& line, int argc, char** argv) {
 }
 
 }  // namespace CorlaMeetings
-

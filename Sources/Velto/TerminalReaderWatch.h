@@ -27,7 +27,7 @@ class TerminalReaderWatch {
   void watch(int fd);
 
   std::function<void()> gone_;
-  int stopReadEnd_ = -1;   // the thread also waits on this, to be told to stop
+  int stopReadEnd_ = -1;  // the thread also waits on this, to be told to stop
   int stopWriteEnd_ = -1;
   std::thread thread_;
 };

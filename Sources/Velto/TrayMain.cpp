@@ -73,8 +73,8 @@ int runTrayFrontEnd(const CommandLine& line, int argc, char** argv) {
     renderer->popUp(at);
   });
 
-  Platform platform{application, clock, runLoop, statusItem, *calendars, notifications, preferences, workspace,
-                    loginItem};
+  Platform platform{application,   clock,       runLoop,   statusItem, *calendars,
+                    notifications, preferences, workspace, loginItem};
   delegate = std::make_shared<AppDelegate>(platform);
   delegate->applicationDidFinishLaunching();
   TimeChangeMonitor timeChanges([&delegate] {

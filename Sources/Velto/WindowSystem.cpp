@@ -3,12 +3,12 @@
 #include <QGuiApplication>
 #include <QOpenGLContext>
 
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <cstring>
 
 namespace CorlaMeetings {
 

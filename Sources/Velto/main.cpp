@@ -28,16 +28,13 @@ int main(int argc, char** argv) {
   }
   switch (line.mode) {
     case CommandLine::Mode::joinNext:
-    case CommandLine::Mode::refresh:
-      return runRemoteCommand(line, argc, argv);
-    case CommandLine::Mode::tray:
-      return runTrayFrontEnd(line, argc, argv);
+    case CommandLine::Mode::refresh: return runRemoteCommand(line, argc, argv);
+    case CommandLine::Mode::tray: return runTrayFrontEnd(line, argc, argv);
     case CommandLine::Mode::automatic:
       if (hasGraphicalSession()) return runTrayFrontEnd(line, argc, argv);
       return runTerminalFrontEnd(line, argc, argv);
     case CommandLine::Mode::print:
-    case CommandLine::Mode::watch:
-      return runTerminalFrontEnd(line, argc, argv);
+    case CommandLine::Mode::watch: return runTerminalFrontEnd(line, argc, argv);
   }
   return 2;
 }

@@ -65,7 +65,8 @@ int main() {
       std::cout << "= 0\n";
       continue;
     }
-    const auto found = calendar->second->occurrences(Instant(std::chrono::seconds(from)), Instant(std::chrono::seconds(to)));
+    const auto found =
+        calendar->second->occurrences(Instant(std::chrono::seconds(from)), Instant(std::chrono::seconds(to)));
     std::cout << "= " << found.size() << "\n";
     for (const auto& occurrence : found) {
       std::cout << secondsOf(occurrence->startDate) << " " << secondsOf(occurrence->endDate) << " "

@@ -40,8 +40,8 @@ std::size_t count(const std::string& text, const std::string& part) {
 }
 
 bool sameMode(const termios& a, const termios& b) {
-  return a.c_lflag == b.c_lflag && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag &&
-         a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
+  return a.c_lflag == b.c_lflag && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cc[VMIN] == b.c_cc[VMIN] &&
+         a.c_cc[VTIME] == b.c_cc[VTIME];
 }
 
 // One velto run: its follow view on a new pseudo-terminal, or with /dev/null for standard
@@ -168,9 +168,7 @@ class TerminalSmoke : public testing::Test {
 // Keys are read where standard input is a terminal; the view is drawn in place where
 // standard output is one; otherwise velto does as it always did.
 TEST_F(TerminalSmoke, KeysOnATerminalInputAndRedrawingOnATerminalOutput) {
-  const struct {
-    bool terminalInput, pipeOutput;
-  } cases[] = {{true, false}, {true, true}, {false, false}};
+  const struct { bool terminalInput, pipeOutput; } cases[] = {{true, false}, {true, true}, {false, false}};
   for (const auto& [terminalInput, piped] : cases) {
     SCOPED_TRACE(testing::Message() << "terminal input " << terminalInput << ", piped output " << piped);
     fs::remove(home / "calendar-asked");
@@ -206,8 +204,8 @@ TEST_F(TerminalSmoke, TheTerminalModeComesBackWhenASignalEndsIt) {
     const char* what;
     int signal;
     bool typed;  // Ctrl-C at the keyboard, rather than kill
-  } cases[] = {{"Ctrl-C", SIGINT, true}, {"SIGTERM", SIGTERM, false}, {"a hang-up", SIGHUP, false},
-               {"a crash", SIGSEGV, false}};
+  } cases[] = {
+      {"Ctrl-C", SIGINT, true}, {"SIGTERM", SIGTERM, false}, {"a hang-up", SIGHUP, false}, {"a crash", SIGSEGV, false}};
   for (const auto& [what, signal, typed] : cases) {
     SCOPED_TRACE(what);
     VeltoRun velto(home, workday);

@@ -74,9 +74,7 @@ QString output(const QString& program, const QStringList& arguments) {
 }
 
 // Whether weston shows a window of this title now.
-bool westonShows(const QString& title) {
-  return output("weston-debug", {"scene-graph"}).contains(title);
-}
+bool westonShows(const QString& title) { return output("weston-debug", {"scene-graph"}).contains(title); }
 
 // weston-screenshooter writes wayland-screenshot-<time>.png into its working directory.
 bool saveWestonScreenshot(const QString& path) {
@@ -134,17 +132,16 @@ int main(int argc, char** argv) {
     const QString item = watcher.item;
     runEventsFor(1500);  // the first refresh: calendars read, label set
 
-    QDBusMessage get = QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
-                                                      "Get");
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get");
     get << QString("org.kde.StatusNotifierItem") << QString("XAyatanaLabel");
     QDBusReply<QDBusVariant> label = bus.call(get, QDBus::Block, 3000);
-    std::cout << "label: " << (label.isValid() ? label.value().variant().toString().toStdString() : "(none)")
-              << "\n";
+    std::cout << "label: " << (label.isValid() ? label.value().variant().toString().toStdString() : "(none)") << "\n";
     if (!label.isValid() || label.value().variant().toString().isEmpty()) status = 1;
 
     const auto click = [&] {
-      QDBusMessage activate = QDBusMessage::createMethodCall(item, "/StatusNotifierItem",
-                                                             "org.kde.StatusNotifierItem", "Activate");
+      QDBusMessage activate =
+          QDBusMessage::createMethodCall(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate");
       // waybar sends the click's place within the item; an X panel, a point on the screen.
       if (wayland) {
         activate << 8 << 15;

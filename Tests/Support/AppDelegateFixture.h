@@ -48,7 +48,9 @@ class AppDelegateFixture : public testing::Test {
     return sim.calendarStore.addEvent(std::move(event));
   }
 
-  static Duration fromSeconds(double s) { return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(s)); }
+  static Duration fromSeconds(double s) {
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(s));
+  }
 
   std::shared_ptr<const CalendarEvent> addMeeting(const std::string& title, double startsIn, double duration = 1800) {
     return addEvent({.title = title, .startsIn = startsIn, .duration = duration});

@@ -52,7 +52,8 @@ TEST_F(CombinedCalendarStoreTest, ShowsTheEventsOfEveryStoreAndTheirChanges) {
   files.addEvent(titled("From a file"));
   desktop.addEvent(titled("From the desktop"));
   std::vector<std::string> titles;
-  for (const auto& event : store.events(clock.now(), clock.now() + std::chrono::hours(1))) titles.push_back(*event->title);
+  for (const auto& event : store.events(clock.now(), clock.now() + std::chrono::hours(1)))
+    titles.push_back(*event->title);
   EXPECT_EQ(titles, (std::vector<std::string>{"From a file", "From the desktop"}));
 
   int changes = 0;

@@ -62,9 +62,9 @@ TEST(OptionDocumentation, EveryOptionOfTheHelpIsCompletedByEachShell) {
     const char* prefix;
     const char* after;
   };
-  for (const Shell& shell : {Shell{"completions/velto.bash", "--", R"((?=[\s']))"},
-                             Shell{"completions/_velto", "--", R"((?==?\[|\}))"},
-                             Shell{"completions/velto.fish", "-l ", R"((?![a-z-]))"}}) {
+  for (const Shell& shell :
+       {Shell{"completions/velto.bash", "--", R"((?=[\s']))"}, Shell{"completions/_velto", "--", R"((?==?\[|\}))"},
+        Shell{"completions/velto.fish", "-l ", R"((?![a-z-]))"}}) {
     std::string completion = dataFile(shell.file);
     for (const std::string& option : optionsOfTheHelp()) {
       EXPECT_TRUE(names(completion, shell.prefix, option, false, shell.after))

@@ -119,7 +119,8 @@ TEST_F(TerminalFrontEndTest, WaybarLinesCarryTooltipAndClass) {
   start(TerminalFrontEnd::Mode::statusLine, /*json=*/true);
   sim.runLoop.runUntilIdle();
   ASSERT_EQ(lines().size(), 1u);
-  EXPECT_TRUE(lines()[0].starts_with("{\"class\":\"live\",\"text\":\"\u25CF Standup\",\"tooltip\":\"Standup\\nLive now"))
+  EXPECT_TRUE(
+      lines()[0].starts_with("{\"class\":\"live\",\"text\":\"\u25CF Standup\",\"tooltip\":\"Standup\\nLive now"))
       << lines()[0];
 }
 
@@ -165,8 +166,9 @@ TEST_F(TerminalFrontEndTest, RedrawnInPlaceWithRemindersKeptBeneath) {
   const std::string lastView = printed.substr(printed.rfind(clear) + clear.size());
   EXPECT_EQ(printed.size(), 2 * lastView.size() + 2 * clear.size());  // two views alike
   EXPECT_TRUE(lastView.starts_with("title: Velto Standup\n"));
-  EXPECT_TRUE(lastView.ends_with("[command] Quit (q)\n\nnotification: Standup-15 | Meeting soon | "
-                                 "Standup starts in 10m. | \n"))
+  EXPECT_TRUE(
+      lastView.ends_with("[command] Quit (q)\n\nnotification: Standup-15 | Meeting soon | "
+                         "Standup starts in 10m. | \n"))
       << lastView;
 }
 

@@ -7,8 +7,6 @@ std::string MeetingItem::title() const {
   return *event->title;
 }
 
-bool MeetingItem::isHappeningNow(Instant now) const {
-  return event->startDate <= now && now <= event->endDate;
-}
+bool MeetingItem::isHappeningNow(Instant now) const { return event->startDate <= now && now <= event->endDate; }
 
 }  // namespace CorlaMeetings

@@ -10,9 +10,7 @@ namespace CorlaMeetings {
 
 namespace {
 
-bool isHexDigit(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // uriparser refuses all of these as well; we check them ourselves first so that what
 // counts as a URL (and so what we might hand to the desktop) doesn't hang on a parser
@@ -44,8 +42,7 @@ class ParsedUri {
   ~ParsedUri() { uriFreeUriMembersA(&uri_); }
 
   bool parse(std::string_view text) {
-    return uriParseSingleUriExA(&uri_, text.data(), text.data() + text.size(), nullptr) ==
-           URI_SUCCESS;
+    return uriParseSingleUriExA(&uri_, text.data(), text.data() + text.size(), nullptr) == URI_SUCCESS;
   }
   const UriUriA& uri() const { return uri_; }
 
@@ -63,8 +60,7 @@ std::optional<Url> Url::parse(std::string_view text) {
   // A relative reference ("/path", "zoom.us/j/1") parses too, but it is no link on its own.
   if (parsed.uri().scheme.first == nullptr) return std::nullopt;
 
-  return Url(std::string(text), asciiLowercased(textOf(parsed.uri().scheme)),
-             textOf(parsed.uri().hostText));
+  return Url(std::string(text), asciiLowercased(textOf(parsed.uri().scheme)), textOf(parsed.uri().hostText));
 }
 
 }  // namespace CorlaMeetings

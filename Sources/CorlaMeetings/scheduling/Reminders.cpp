@@ -20,7 +20,8 @@ std::int64_t effectiveLeadMinutes(std::int64_t storedMinutes) { return storedMin
 Duration leadWindow(std::int64_t leadMinutes) {
   constexpr Duration::rep kPerMinute = Duration(std::chrono::minutes(1)).count();
   Duration::rep window = 0;
-  if (__builtin_mul_overflow(leadMinutes, kPerMinute, &window)) return leadMinutes < 0 ? Duration::min() : Duration::max();
+  if (__builtin_mul_overflow(leadMinutes, kPerMinute, &window))
+    return leadMinutes < 0 ? Duration::min() : Duration::max();
   return Duration(window);
 }
 

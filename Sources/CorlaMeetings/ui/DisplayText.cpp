@@ -32,9 +32,7 @@ std::string toUtf8(const icu::UnicodeString& text) {
   return result;
 }
 
-UDate toUDate(Instant t) {
-  return static_cast<UDate>(t.time_since_epoch().count()) / 1000;
-}
+UDate toUDate(Instant t) { return static_cast<UDate>(t.time_since_epoch().count()) / 1000; }
 
 std::string formatted(const icu::DateFormat& format, Instant t) {
   icu::UnicodeString text;
@@ -44,7 +42,8 @@ std::string formatted(const icu::DateFormat& format, Instant t) {
 
 std::unique_ptr<icu::BreakIterator> characterBreaks(const icu::UnicodeString& text) {
   UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getDefault(), status));
+  std::unique_ptr<icu::BreakIterator> breaks(
+      icu::BreakIterator::createCharacterInstance(icu::Locale::getDefault(), status));
   if (U_FAILURE(status) || !breaks) return nullptr;
   breaks->setText(text);
   return breaks;

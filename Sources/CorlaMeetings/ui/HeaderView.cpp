@@ -15,8 +15,7 @@ std::shared_ptr<Label> makeLabel(std::string text, Rect frame, Font font, Color 
 
 // "Live now • 9:00 AM-10:00 AM" or "In 5m • 9:00 AM-10:00 AM".
 std::string headerDetailText(const MeetingItem& item, Instant now) {
-  std::string lead =
-      item.isHappeningNow(now) ? "Live now" : startsInText(item.event->startDate - now);
+  std::string lead = item.isHappeningNow(now) ? "Live now" : startsInText(item.event->startDate - now);
   return lead + " \u2022 " + timeRange(*item.event);
 }
 

@@ -54,8 +54,8 @@ void MeetingCardView::build(Instant now) {
                        item_.isHappeningNow(now) ? veltoLime() : secondaryLabelColor(), LineBreakMode::standard));
   addSubview(makeLabel(item_.title(), {126, 39, 164, 20}, Font::system(14, FontWeight::semibold), labelColor(),
                        LineBreakMode::truncateTail));
-  addSubview(makeLabel(locationText(), {126, 23, 164, 16}, Font::system(11, FontWeight::regular),
-                       secondaryLabelColor(), LineBreakMode::truncateTail));
+  addSubview(makeLabel(locationText(), {126, 23, 164, 16}, Font::system(11, FontWeight::regular), secondaryLabelColor(),
+                       LineBreakMode::truncateTail));
   addSubview(makeLabel(statusText(item_, now), {126, 7, 164, 16}, Font::system(11), secondaryLabelColor(),
                        LineBreakMode::truncateTail));
 

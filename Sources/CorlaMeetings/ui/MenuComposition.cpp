@@ -73,8 +73,8 @@ std::vector<MenuItem> composeMenu(const MenuContent& content, const Clock& clock
     items.push_back(viewItem(std::make_shared<StatusCardView>("Velto Meetings Reminder", "Calendar access needed",
                                                               "Allow Calendar permission, then refresh.")));
   } else {
-    items.push_back(viewItem(
-        std::make_shared<HeaderView>(content.meetings, firstUnfinishedMeeting(content.meetings, now), clock)));
+    items.push_back(
+        viewItem(std::make_shared<HeaderView>(content.meetings, firstUnfinishedMeeting(content.meetings, now), clock)));
     items.push_back(MenuItem::separator());
     if (content.meetings.empty()) {
       items.push_back(viewItem(std::make_shared<StatusCardView>("No meetings", "Next 4 days are clear",
@@ -87,8 +87,8 @@ std::vector<MenuItem> composeMenu(const MenuContent& content, const Clock& clock
   items.push_back(MenuItem::separator());
   items.push_back(command("Refresh", "r", actions.refresh));
   items.push_back(command("Open Calendar", "o", actions.openCalendar));
-  items.push_back(command("Reminder: " + std::to_string(content.reminderMinutes) + " min before", "",
-                          actions.cycleReminder));
+  items.push_back(
+      command("Reminder: " + std::to_string(content.reminderMinutes) + " min before", "", actions.cycleReminder));
   items.push_back(command("Request Calendar Permission", "", actions.requestCalendar));
   items.push_back(MenuItem::separator());
   items.push_back(command("Quit", "q", actions.quit));

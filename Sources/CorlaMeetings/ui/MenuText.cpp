@@ -20,8 +20,8 @@ std::string joined(std::initializer_list<std::string> parts) {
 std::string viewLine(const View& view) {
   if (auto card = dynamic_cast<const MeetingCardView*>(&view)) {
     const Button& join = card->joinButton();
-    std::string action = join.enabled && card->item().joinURL ? "Join " + card->item().joinURL->absoluteString()
-                                                               : join.title;
+    std::string action =
+        join.enabled && card->item().joinURL ? "Join " + card->item().joinURL->absoluteString() : join.title;
     return "[meeting] " + joined({card->timeLabel().text, card->titleLabel().text, card->locationLabel().text,
                                   card->statusLabel().text, action});
   }
@@ -30,8 +30,7 @@ std::string viewLine(const View& view) {
                                  header->detailLabel().text});
   }
   if (auto status = dynamic_cast<const StatusCardView*>(&view)) {
-    return "[status] " +
-           joined({status->titleLabel().text, status->subtitleLabel().text, status->detailLabel().text});
+    return "[status] " + joined({status->titleLabel().text, status->subtitleLabel().text, status->detailLabel().text});
   }
   return "[view]";
 }
@@ -42,22 +41,14 @@ std::vector<std::string> menuTextLines(const Menu& menu) {
   std::vector<std::string> lines;
   for (const MenuItem& item : menu.items()) {
     switch (item.kind) {
-      case MenuItem::Kind::view:
-        lines.push_back(item.view ? viewLine(*item.view) : "[view]");
-        break;
-      case MenuItem::Kind::sectionTitle:
-        lines.push_back("[section] " + singleLine(item.title));
-        break;
-      case MenuItem::Kind::more:
-        lines.push_back("[more] " + singleLine(item.title));
-        break;
+      case MenuItem::Kind::view: lines.push_back(item.view ? viewLine(*item.view) : "[view]"); break;
+      case MenuItem::Kind::sectionTitle: lines.push_back("[section] " + singleLine(item.title)); break;
+      case MenuItem::Kind::more: lines.push_back("[more] " + singleLine(item.title)); break;
       case MenuItem::Kind::command:
         lines.push_back("[command] " + singleLine(item.title) +
                         (item.keyEquivalent.empty() ? "" : " (" + item.keyEquivalent + ")"));
         break;
-      case MenuItem::Kind::separator:
-        lines.push_back("---");
-        break;
+      case MenuItem::Kind::separator: lines.push_back("---"); break;
     }
   }
   return lines;

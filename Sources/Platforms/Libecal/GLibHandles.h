@@ -28,9 +28,7 @@ struct GFreeDeleter {
 };
 using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
-inline std::string errorText(const GError* error) {
-  return error && error->message ? error->message : "unknown error";
-}
+inline std::string errorText(const GError* error) { return error && error->message ? error->message : "unknown error"; }
 
 // The user data of an asynchronous GLib call, which GLib hands back exactly once, to the
 // callback (with G_IO_ERROR_CANCELLED if cancelled), even after the caller is gone: so it

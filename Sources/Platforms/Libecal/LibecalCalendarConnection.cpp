@@ -109,7 +109,8 @@ void LibecalCalendarConnection::objectsAddedOrModified(ECalClientView*, const GS
       GCharPtr text(i_cal_component_as_ical_string(component));
       GCharPtr rid(e_cal_util_component_get_recurid_as_string(component));
       if (!text) continue;
-      changes.push_back(ComponentChange::put(textOf(i_cal_component_get_uid(component)), textOf(rid.get()), text.get()));
+      changes.push_back(
+          ComponentChange::put(textOf(i_cal_component_get_uid(component)), textOf(rid.get()), text.get()));
     }
   }
   for (const ComponentChange& change : changes) self->lookUpZones(change.text);

@@ -45,8 +45,8 @@ std::function<void()> LibecalRegistry::connect(Done done) {
     // answer is not to come once cancelled.
     auto cancelled = std::make_shared<bool>(false);
     g_idle_add(registryShared, CallbackData::hold(Done([cancelled, done = std::move(done)](auto registry, auto error) {
-      if (!*cancelled) done(std::move(registry), std::move(error));
-    })));
+                 if (!*cancelled) done(std::move(registry), std::move(error));
+               })));
     return [cancelled] { *cancelled = true; };
   }
   std::shared_ptr<GCancellable> cancellable(g_cancellable_new(), g_object_unref);
@@ -92,8 +92,9 @@ std::vector<DesktopCalendar> LibecalRegistry::calendars() const {
 }
 
 std::shared_ptr<EdsCalendarConnection> LibecalRegistry::follow(const std::string& uid, std::string name,
-                                                              RunLoop& runLoop, EdsCalendarConnection::Listener& listener,
-                                                              const EdsConnectionOptions& options) {
+                                                               RunLoop& runLoop,
+                                                               EdsCalendarConnection::Listener& listener,
+                                                               const EdsConnectionOptions& options) {
   GObjectPtr<ESource> source(e_source_registry_ref_source(registry_.get(), uid.c_str()));
   if (!source) return nullptr;
   return std::make_shared<LibecalCalendarConnection>(std::move(source), std::move(name), runLoop, listener, options);

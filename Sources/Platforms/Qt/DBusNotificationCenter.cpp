@@ -110,8 +110,7 @@ void DBusNotificationCenter::add(const NotificationRequest& request) {
   });
 }
 
-void DBusNotificationCenter::notify(const NotificationRequest& request, bool serverReadsMarkup,
-                                    const QString& server) {
+void DBusNotificationCenter::notify(const NotificationRequest& request, bool serverReadsMarkup, const QString& server) {
   // Checked at the last moment: the right may have moved while the server answered.
   if (postingRight_ && !postingRight_->isHeld()) return;
   // An id is only good with the server that gave it.

@@ -66,7 +66,8 @@ void DesktopWorkspace::openCalendarApplication() {
   });
   QTimer::singleShot(kQueryTimeoutMilliseconds, query, [query] { query->kill(); });
 
-  query->start(commands_.mimeQuery, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/calendar")});
+  query->start(commands_.mimeQuery,
+               {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/calendar")});
 }
 
 }  // namespace CorlaMeetings

@@ -18,8 +18,8 @@ class DesktopWorkspace : public Workspace {
  public:
   // The programs used, by name (looked up in PATH) or path; tests put recorders here.
   struct Commands {
-    QString urlOpener = QStringLiteral("xdg-open");         // <urlOpener> <url>
-    QString mimeQuery = QStringLiteral("xdg-mime");         // <mimeQuery> query default text/calendar
+    QString urlOpener = QStringLiteral("xdg-open");          // <urlOpener> <url>
+    QString mimeQuery = QStringLiteral("xdg-mime");          // <mimeQuery> query default text/calendar
     QString desktopLauncher = QStringLiteral("gtk-launch");  // <desktopLauncher> <desktop id>
     QString gio = QStringLiteral("gio");                     // <gio> launch <desktop file>, when the above is missing
   };

@@ -56,8 +56,8 @@ std::optional<std::int64_t> valueIn(std::string_view text) {
 bool isWritableKey(const std::string& key) {
   if (key.empty()) return false;
   for (char c : key) {
-    bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-              c == '-';
+    bool ok =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
     if (!ok) return false;
   }
   return true;
@@ -65,9 +65,7 @@ bool isWritableKey(const std::string& key) {
 
 }  // namespace
 
-QString IniPreferences::defaultPath() {
-  return xdgConfigHome() + "/velto/velto.ini";
-}
+QString IniPreferences::defaultPath() { return xdgConfigHome() + "/velto/velto.ini"; }
 
 IniPreferences::IniPreferences(QString path, Mode mode) : path_(std::move(path)), mode_(mode) { load(); }
 

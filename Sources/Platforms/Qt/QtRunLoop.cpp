@@ -20,7 +20,8 @@ constexpr int kCoarseTimerSlackDivisor = 20;
 // What a QTimer takes: whole milliseconds in an int.
 int milliseconds(Duration d, int shortest) {
   const auto rounded = std::chrono::ceil<std::chrono::milliseconds>(d).count();
-  return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(rounded, shortest, std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::chrono::milliseconds::rep>(rounded, shortest, std::numeric_limits<int>::max()));
 }
 
 // A QTimer is deleted from the event loop, never on the spot: the handle may be going away

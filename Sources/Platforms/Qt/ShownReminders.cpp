@@ -28,17 +28,16 @@ QString digestOf(const std::string& key) {
 }
 
 bool isDigest(const QByteArray& text) {
-  return text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-         });
+  return text.size() == 64 &&
+         std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 // A unique connection name as the bus hands them out, ":1.42".
 bool isUniqueName(const QByteArray& text) {
   return text.size() > 1 && text.size() <= 255 && text[0] == ':' &&
          std::all_of(text.begin() + 1, text.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
-                  c == '_' || c == '-';
+           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' || c == '_' ||
+                  c == '-';
          });
 }
 
@@ -118,8 +117,8 @@ std::vector<ShownReminders::Entry> ShownReminders::read() const {
         !isUniqueName(fields[1]) || !isUniqueName(fields[3])) {
       return {};
     }
-    entries.push_back({QString::fromLatin1(fields[0]),
-                       {QString::fromLatin1(fields[1]), id, QString::fromLatin1(fields[3])}});
+    entries.push_back(
+        {QString::fromLatin1(fields[0]), {QString::fromLatin1(fields[1]), id, QString::fromLatin1(fields[3])}});
   }
   return entries;
 }

@@ -16,7 +16,8 @@ void SectionTitleRow::initStyleOption(QStyleOptionMenuItem& option) const {
   option.menuItemType = QStyleOptionMenuItem::Normal;
   option.checkType = QStyleOptionMenuItem::NotCheckable;
   // '&' would mark a mnemonic and a tab would start a shortcut column.
-  option.text = QString(title_).replace(QLatin1Char('&'), QLatin1String("&&")).replace(QLatin1Char('\t'), QLatin1Char(' '));
+  option.text =
+      QString(title_).replace(QLatin1Char('&'), QLatin1String("&&")).replace(QLatin1Char('\t'), QLatin1Char(' '));
   option.font = font_;
   option.fontMetrics = QFontMetrics(font_);
   option.maxIconWidth = 0;

@@ -1,5 +1,9 @@
 #include "QtMenu/SwayIpc.h"
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QJsonArray>
@@ -7,10 +11,6 @@
 #include <QJsonObject>
 #include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace CorlaMeetings {
 

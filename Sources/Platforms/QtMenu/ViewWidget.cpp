@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "QtMenu/FittedText.h"
-#include "QtMenu/Fonts.h"
 #include "QtMenu/FlippedGeometry.h"
+#include "QtMenu/Fonts.h"
 #include "QtMenu/QPainterGraphicsContext.h"
 #include "QtMenu/SemanticColors.h"
 #include "meetings/PlainText.h"
@@ -62,7 +62,8 @@ QWidget* makeNodeWidget(const std::shared_ptr<const View>& view, const Theme& th
     widget = new LabelWidget(label, theme, geometry.width(), parent);
   } else if (auto button = std::dynamic_pointer_cast<const Button>(view)) {
     auto* pushButton = new QPushButton(buttonTitle(button->title), parent);
-    pushButton->setFont(fitText(pushButton->text(), pushButton->font(), textWidth(*pushButton, geometry.width()), 1).font);
+    pushButton->setFont(
+        fitText(pushButton->text(), pushButton->font(), textWidth(*pushButton, geometry.width()), 1).font);
     pushButton->setEnabled(button->enabled);
     // Keys belong to the menu around the button: its letters choose commands.
     pushButton->setFocusPolicy(Qt::NoFocus);

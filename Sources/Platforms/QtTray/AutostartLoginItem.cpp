@@ -49,9 +49,7 @@ AutostartLoginItem::AutostartLoginItem(QString autostartDirectory, QString execu
   for (const QString& calendar : calendars) calendars_.append(sourceForLogin(calendar));
 }
 
-QString AutostartLoginItem::defaultDirectory() {
-  return xdgConfigHome() + QStringLiteral("/autostart");
-}
+QString AutostartLoginItem::defaultDirectory() { return xdgConfigHome() + QStringLiteral("/autostart"); }
 
 QString AutostartLoginItem::entryPath() const { return directory_ + QStringLiteral("/velto.desktop"); }
 

@@ -20,14 +20,11 @@ ControlReply failed(std::string error) {
 std::string describe(const QDBusError& error) {
   if (error.name() == QStringLiteral("org.freedesktop.DBus.Error.NameHasNoOwner")) return "velto is not running";
   switch (error.type()) {
-    case QDBusError::ServiceUnknown:
-      return "velto is not running";
+    case QDBusError::ServiceUnknown: return "velto is not running";
     case QDBusError::NoReply:
     case QDBusError::Timeout:
-    case QDBusError::TimedOut:
-      return "velto did not answer";
-    default:
-      return "the call to velto failed: " + error.message().toStdString();
+    case QDBusError::TimedOut: return "velto did not answer";
+    default: return "the call to velto failed: " + error.message().toStdString();
   }
 }
 

@@ -56,15 +56,11 @@ std::optional<Content> viewContent(const std::shared_ptr<View>& view) {
 
 std::optional<Content> contentFor(const MenuItem& item) {
   switch (item.kind) {
-    case MenuItem::Kind::view:
-      return viewContent(item.view);
+    case MenuItem::Kind::view: return viewContent(item.view);
     case MenuItem::Kind::sectionTitle:
-    case MenuItem::Kind::more:
-      return standard(entryLabel(item.title), false);
-    case MenuItem::Kind::command:
-      return standard(entryLabel(item.title), item.enabled && item.action, item.action);
-    case MenuItem::Kind::separator:
-      return Content{{{kType, kSeparator}, {QStringLiteral("visible"), true}}, nullptr};
+    case MenuItem::Kind::more: return standard(entryLabel(item.title), false);
+    case MenuItem::Kind::command: return standard(entryLabel(item.title), item.enabled && item.action, item.action);
+    case MenuItem::Kind::separator: return Content{{{kType, kSeparator}, {QStringLiteral("visible"), true}}, nullptr};
   }
   return std::nullopt;
 }
@@ -118,17 +114,19 @@ void DBusMenuExporter::rebuild() {
   const std::vector<MenuItem> noItems;
   for (const MenuItem& item : menu_ ? menu_->items() : noItems) {
     if (item.kind == MenuItem::Kind::sectionTitle && !firstDay) {
-      add(kRootId, {{kType, QStringLiteral("standard")},
-                    {QStringLiteral("label"), entryLabel(item.title)},
-                    {QStringLiteral("enabled"), true},
-                    {QStringLiteral("visible"), true},
-                    {QStringLiteral("children-display"), QStringLiteral("submenu")}},
+      add(kRootId,
+          {{kType, QStringLiteral("standard")},
+           {QStringLiteral("label"), entryLabel(item.title)},
+           {QStringLiteral("enabled"), true},
+           {QStringLiteral("visible"), true},
+           {QStringLiteral("children-display"), QStringLiteral("submenu")}},
           nullptr);
       cardsGoTo = entries_.back().id;
       continue;
     }
     if (item.kind == MenuItem::Kind::sectionTitle) firstDay = false;
-    const bool isCard = item.kind == MenuItem::Kind::view && std::dynamic_pointer_cast<const MeetingCardView>(item.view);
+    const bool isCard =
+        item.kind == MenuItem::Kind::view && std::dynamic_pointer_cast<const MeetingCardView>(item.view);
     if (!isCard) cardsGoTo = kRootId;
     std::optional<Content> content = contentFor(item);
     if (content) add(cardsGoTo, std::move(content->properties), std::move(content->action));

@@ -62,18 +62,13 @@ QImage paintTrayIcon(StatusState state, int size) {
   painter.scale(size / 24.0, size / 24.0);
   paintCalendar(painter);
   switch (state) {
-    case StatusState::brand:
-      break;
+    case StatusState::brand: break;
     case StatusState::noAccess:
       paintBadge(painter, QColor(kAlertRed));
       paintExclamation(painter);
       break;
-    case StatusState::soon:
-      paintBadge(painter, toQColor(veltoBlue()));
-      break;
-    case StatusState::live:
-      paintBadge(painter, toQColor(veltoLime()));
-      break;
+    case StatusState::soon: paintBadge(painter, toQColor(veltoBlue())); break;
+    case StatusState::live: paintBadge(painter, toQColor(veltoLime())); break;
   }
   painter.end();
   return image.convertToFormat(QImage::Format_ARGB32);

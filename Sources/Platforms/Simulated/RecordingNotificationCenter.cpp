@@ -19,9 +19,7 @@ void RecordingNotificationCenter::requestAuthorization(std::function<void(bool g
   });
 }
 
-void RecordingNotificationCenter::add(const NotificationRequest& request) {
-  posted_.push_back(request);
-}
+void RecordingNotificationCenter::add(const NotificationRequest& request) { posted_.push_back(request); }
 
 bool RecordingNotificationCenter::click(const std::string& identifier) {
   auto found = std::find_if(posted_.rbegin(), posted_.rend(),

@@ -212,7 +212,9 @@ bool SimulatedRunLoop::runUntilTicks(Ticks end) {
   return true;
 }
 
-bool SimulatedRunLoop::runFor(Duration d) { return runUntilTicks(later(clock_.ticks(), std::max(d, Duration::zero()))); }
+bool SimulatedRunLoop::runFor(Duration d) {
+  return runUntilTicks(later(clock_.ticks(), std::max(d, Duration::zero())));
+}
 
 bool SimulatedRunLoop::runUntil(Instant end) { return runFor(end - clock_.now()); }
 
@@ -238,7 +240,8 @@ std::vector<SimulatedRunLoop::TimerInfo> SimulatedRunLoop::liveTimers() const {
   for (const auto& [id, entry] : state_->entries) {
     if (!entry.repeating) continue;
     const auto onWallClock = [&](Ticks t) { return clock_.now() + (t - clock_.ticks()); };
-    timers.push_back({entry.interval, entry.tolerance, onWallClock(entry.planned), onWallClock(state_->fireTime(entry))});
+    timers.push_back(
+        {entry.interval, entry.tolerance, onWallClock(entry.planned), onWallClock(state_->fireTime(entry))});
   }
   return timers;
 }

@@ -68,7 +68,7 @@ class SimulatedRunLoop : public RunLoop {
   // and the rest stays pending.
   bool runFor(Duration d);
   bool runUntil(Instant end);  // until the wall clock reads `end`, if it does not jump meanwhile
-  bool runUntilIdle();  // only what is due now, tasks posted meanwhile included
+  bool runUntilIdle();         // only what is due now, tasks posted meanwhile included
 
   // 0 fires timers on time (the default), 1 at their full tolerance late, values in between
   // in proportion; clamped to [0, 1]. Applies to every timer from its next firing.

@@ -16,9 +16,9 @@ TEST_F(StartUp, ShowsBrandAndAccessNeededMenuBeforeAccessIsAnswered) {
   EXPECT_EQ(statusState(), StatusState::brand);
   EXPECT_EQ(sim.statusItem.simulatedButton().toolTip(), "Velto Meetings Reminder");
   EXPECT_EQ(sim.statusItem.menu(), delegate->currentMenu());
-  EXPECT_EQ(menuOutline(), (std::vector<std::string>{"[status] Velto Meetings Reminder", "---", "Refresh (r)",
-                                                     "Open Calendar (o)", "Reminder: 15 min before",
-                                                     "Request Calendar Permission", "---", "Quit (q)"}));
+  EXPECT_EQ(menuOutline(),
+            (std::vector<std::string>{"[status] Velto Meetings Reminder", "---", "Refresh (r)", "Open Calendar (o)",
+                                      "Reminder: 15 min before", "Request Calendar Permission", "---", "Quit (q)"}));
   EXPECT_EQ(sim.notificationCenter.authorizationRequestCount(), 1);
   EXPECT_EQ(sim.calendarStore.accessRequestCount(), 1);
   EXPECT_EQ(sim.calendarStore.queryCount(), 0);

@@ -26,10 +26,10 @@ TEST_F(CalendarRefresh, KeepsTimedEventsSortedByStartAndEqualStartsInStoreOrder)
   // Enough meetings starting together that an unstable sort would reorder them.
   std::vector<std::string> together;
   for (int i = 0; i < 20; ++i) addMeeting(together.emplace_back("T" + std::to_string(i)), 7200);
-  addMeeting("Earlier today", -5 * 3600);            // 03:00, over by now
-  addMeeting("Overnight", -10 * 3600, 3 * 3600);     // started yesterday evening
+  addMeeting("Earlier today", -5 * 3600);         // 03:00, over by now
+  addMeeting("Overnight", -10 * 3600, 3 * 3600);  // started yesterday evening
   addEvent({.title = "Holiday", .startsIn = -8 * 3600, .duration = 86400, .allDay = true});
-  addMeeting("Third day", (3 * 24 + 2) * 3600.0);    // 10:00 on the third day after today
+  addMeeting("Third day", (3 * 24 + 2) * 3600.0);  // 10:00 on the third day after today
   launch();
   std::vector<std::string> expected = {"Overnight", "Earlier today"};
   expected.insert(expected.end(), together.begin(), together.end());

@@ -50,11 +50,12 @@ TEST(JoinLinkDetection, PicksAcrossFieldsAndFallsBackToTheEventsWebLink) {
            Case{"http://example.com/agenda", nullptr, nullptr, "http://example.com/agenda"},
            Case{"HTTP://example.com/agenda", nullptr, nullptr, "HTTP://example.com/agenda"},
            // A meeting link anywhere beats the event's own link.
-           Case{"https://intranet.example.com/agenda", "Room 4", "Join: https://zoom.us/j/123", "https://zoom.us/j/123"},
+           Case{"https://intranet.example.com/agenda", "Room 4", "Join: https://zoom.us/j/123",
+                "https://zoom.us/j/123"},
            Case{"file:///etc/passwd", nullptr, "https://whereby.com/room", "https://whereby.com/room"},
            // Service order beats field order; within a service, the leftmost link wins.
-           Case{"https://zoom.us/j/111", "https://whereby.com/room", "Backup: https://teams.microsoft.com/l/meetup-join/19",
-                "https://teams.microsoft.com/l/meetup-join/19"},
+           Case{"https://zoom.us/j/111", "https://whereby.com/room",
+                "Backup: https://teams.microsoft.com/l/meetup-join/19", "https://teams.microsoft.com/l/meetup-join/19"},
            Case{nullptr, "https://zoom.us/j/111", "https://zoom.us/j/222", "https://zoom.us/j/111"},
            Case{"https://zoom.us/j/000", "https://zoom.us/j/111", "https://zoom.us/j/222", "https://zoom.us/j/000"},
            // Fields are joined by line feeds: glued, two links would make one match.
@@ -76,10 +77,9 @@ TEST(JoinLinkDetection, PicksAcrossFieldsAndFallsBackToTheEventsWebLink) {
 // Repaired: a calendar file may carry any scheme in its URL property, and whatever we
 // return goes to the desktop's URL handler from the Join button and the reminder.
 TEST(JoinLinkDetection, FallbackIsRefusedForNonWebUrls) {
-  for (const char* url :
-       {"file:///etc/passwd", "javascript:alert(document.cookie)", "smb://fileserver/share", "mailto:boss@example.com",
-        "ftp://example.com/agenda.pdf", "/Users/me/agenda.pdf", "agenda.example.com/q3", "not a url",
-        "https://example.com/with space", ""}) {
+  for (const char* url : {"file:///etc/passwd", "javascript:alert(document.cookie)", "smb://fileserver/share",
+                          "mailto:boss@example.com", "ftp://example.com/agenda.pdf", "/Users/me/agenda.pdf",
+                          "agenda.example.com/q3", "not a url", "https://example.com/with space", ""}) {
     EXPECT_EQ(linkText(detectJoinURL(eventWith(url, "Room 4", "No link here."))), "(none)") << url;
   }
 }
@@ -143,7 +143,8 @@ TEST(JoinLinkDetection, FindsTheServiceLinkInText) {
            Case{"https:// and teams.microsoft.com/x, then https://teams.microsoft.com/l/2",
                 "https://teams.microsoft.com/l/2"},
            Case{"<a title=\"zoom.us/\" href=\"https://zoom.us/j/3\">", "https://zoom.us/j/3"},
-           Case{"https://example.com/r?to=https://acme.zoom.us/j/4", "https://example.com/r?to=https://acme.zoom.us/j/4"},
+           Case{"https://example.com/r?to=https://acme.zoom.us/j/4",
+                "https://example.com/r?to=https://acme.zoom.us/j/4"},
            Case{"x https://a.example/\xc2\xa0zoom.us/j/5 https://zoom.us/j/6", "https://zoom.us/j/6"},
            // A match that isn't a URL ("é" and the zero-width space are link characters)
            // hands over to the next service, not to the same service's next match.
@@ -163,9 +164,9 @@ TEST(JoinLinkDetection, FindsTheServiceLinkInText) {
 // Every White_Space character (what ICU's \s means) ends a link: invites pasted from word
 // processors are full of no-break spaces.
 TEST(JoinLinkDetection, EveryUnicodeWhiteSpaceEndsALink) {
-  for (const char* space : {"\t", "\n", "\v", "\f", "\r", " ", "\u0085", "\u00A0", "\u1680", "\u2000", "\u2001",
-                            "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A",
-                            "\u2028", "\u2029", "\u202F", "\u205F", "\u3000"}) {
+  for (const char* space : {"\t",     "\n",     "\v",     "\f",     "\r",     " ",      "\u0085", "\u00A0", "\u1680",
+                            "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008",
+                            "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000"}) {
     EXPECT_EQ(linkText(findServiceLink("https://zoom.us/j/123"s + space + "456")), "https://zoom.us/j/123") << space;
     EXPECT_EQ(linkText(findServiceLink("x"s + space + "https://meet.google.com/abc" + space + "def")),
               "https://meet.google.com/abc")

@@ -34,12 +34,26 @@ TEST(Url, KeepsTheTextAndReadsSchemeAndHost) {
 }
 
 TEST(Url, RejectsTextThatIsNoAbsoluteUrl) {
-  for (std::string_view text : {""sv, " https://zoom.us/j/1"sv, "https://zoom.us/j/1 2"sv, "https://zoom.us/j/1\n"sv,
-                                "https://zoom.us/j/\x01"sv, "https://zoom.us/j/1\0x"sv, "https://zoom.us/j/caf\xc3\xa9"sv,
-                                "https://zoom.us/j/1\xc2\xa0"sv, "https://zoom.us/j/\xff"sv, "https://zoom.us/j/%zz"sv,
-                                "https://zoom.us/j/%"sv, "/Users/me/notes.txt"sv, "zoom.us/j/1"sv, "//zoom.us/j/1"sv,
-                                "https://zoom.us/j/{1}"sv, "https://zoom.us\\j\\1"sv, "https://zoom.us/j/1#a#b"sv,
-                                "https://zoom.us:80x/j/1"sv, "http://[::1/room"sv, "not a url"sv}) {
+  for (std::string_view text : {""sv,
+                                " https://zoom.us/j/1"sv,
+                                "https://zoom.us/j/1 2"sv,
+                                "https://zoom.us/j/1\n"sv,
+                                "https://zoom.us/j/\x01"sv,
+                                "https://zoom.us/j/1\0x"sv,
+                                "https://zoom.us/j/caf\xc3\xa9"sv,
+                                "https://zoom.us/j/1\xc2\xa0"sv,
+                                "https://zoom.us/j/\xff"sv,
+                                "https://zoom.us/j/%zz"sv,
+                                "https://zoom.us/j/%"sv,
+                                "/Users/me/notes.txt"sv,
+                                "zoom.us/j/1"sv,
+                                "//zoom.us/j/1"sv,
+                                "https://zoom.us/j/{1}"sv,
+                                "https://zoom.us\\j\\1"sv,
+                                "https://zoom.us/j/1#a#b"sv,
+                                "https://zoom.us:80x/j/1"sv,
+                                "http://[::1/room"sv,
+                                "not a url"sv}) {
     EXPECT_FALSE(Url::parse(text)) << text;
   }
 }
@@ -48,9 +62,9 @@ TEST(Url, OnlyHttpAndHttpsWithAHostAreWebLinks) {
   for (std::string_view text : {"https://zoom.us/j/1", "HtTpS://zoom.us/j/1", "http://zoom.us/j/1"}) {
     EXPECT_TRUE(Url::parse(text)->isWebLink()) << text;
   }
-  for (std::string_view text : {"file:///etc/passwd", "javascript:alert(1)", "smb://server/share",
-                                "mailto:a@example.com", "ftp://example.com/f", "zoommtg://zoom.us/join?confno=1",
-                                "https://", "http:"}) {
+  for (std::string_view text :
+       {"file:///etc/passwd", "javascript:alert(1)", "smb://server/share", "mailto:a@example.com",
+        "ftp://example.com/f", "zoommtg://zoom.us/join?confno=1", "https://", "http:"}) {
     const auto url = Url::parse(text);
     ASSERT_TRUE(url) << text;
     EXPECT_FALSE(url->isWebLink()) << text;
@@ -59,8 +73,8 @@ TEST(Url, OnlyHttpAndHttpsWithAHostAreWebLinks) {
 
 TEST(Url, ParsesMegabyteLinksWithoutRecursing) {
   const std::string long_(5 << 20, 'a');
-  for (const std::string& text : {"https://zoom.us/" + long_, "https://zoom.us/?" + long_,
-                                  "https://" + long_ + ".zoom.us/j"}) {
+  for (const std::string& text :
+       {"https://zoom.us/" + long_, "https://zoom.us/?" + long_, "https://" + long_ + ".zoom.us/j"}) {
     const auto url = Url::parse(text);
     ASSERT_TRUE(url);
     EXPECT_EQ(url->absoluteString().size(), text.size());

@@ -11,8 +11,13 @@ TEST_F(RefreshTimer, PeriodFollowsTheNextMeetingAtExactThresholds) {
     std::optional<double> startsIn;
     Duration period, tolerance;
   };
-  for (Case c : {Case{10740, 60s, 15s}, {10800, 60s, 15s}, {10801, 300s, 60s}, {86400, 300s, 60s}, {86401, 900s, 60s},
-                 {-60, 60s, 15s} /* in progress */, {std::nullopt, 900s, 60s}}) {
+  for (Case c : {Case{10740, 60s, 15s},
+                 {10800, 60s, 15s},
+                 {10801, 300s, 60s},
+                 {86400, 300s, 60s},
+                 {86401, 900s, 60s},
+                 {-60, 60s, 15s} /* in progress */,
+                 {std::nullopt, 900s, 60s}}) {
     sim.calendarStore.removeAllEvents();
     if (c.startsIn) {
       addMeeting("Next", *c.startsIn, 3600);

@@ -21,11 +21,11 @@ TEST_F(Reminders, DueFromTheLeadTimeInclusiveUntilTheStartUnderTheMeetingsKey) {
   launch();
   std::vector<std::pair<std::string, std::string>> posted;
   for (const auto& request : sim.notificationCenter.posted()) posted.emplace_back(request.identifier, request.body);
-  EXPECT_EQ(posted, (std::vector<std::pair<std::string, std::string>>{
-                        {"Sync-15", "Sync starts now."},
-                        {"Untitled meeting-15", "Untitled meeting starts in 5m."},
-                        {"same-15", "Canceled: Demo starts in 8m."},
-                        {"A1B2:C3-15", "Design review starts in 15m."}}));
+  EXPECT_EQ(posted,
+            (std::vector<std::pair<std::string, std::string>>{{"Sync-15", "Sync starts now."},
+                                                              {"Untitled meeting-15", "Untitled meeting starts in 5m."},
+                                                              {"same-15", "Canceled: Demo starts in 8m."},
+                                                              {"A1B2:C3-15", "Design review starts in 15m."}}));
   const NotificationRequest& request = sim.notificationCenter.posted().back();
   EXPECT_EQ(request.title, "Meeting soon");
   EXPECT_TRUE(request.defaultSound);
@@ -44,7 +44,7 @@ TEST_F(Reminders, PostedOncePerLeadTimeAndAgainAfterTheLeadTimeChanges) {
 
   delegate->cycleReminderClicked();  // 15 (unset) -> 1
   delegate->cycleReminderClicked();  // -> 3
-  sim.runLoop.runFor(120s);           // exactly 3 min left
+  sim.runLoop.runFor(120s);          // exactly 3 min left
   refresh();
   ASSERT_EQ(sim.notificationCenter.posted().size(), 2u);
   EXPECT_EQ(delegate->remindedKeys(), (std::set<std::string>{"id-Standup-15", "id-Standup-3"}));

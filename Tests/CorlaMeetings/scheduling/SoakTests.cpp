@@ -61,7 +61,9 @@ class Soak : public testing::Test {
   Instant now() const { return sim.clock.now(); }
   std::int64_t lead() const { return kLeadCycle[leadIndex % std::size(kLeadCycle)]; }
   double uniform(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random); }
-  Duration within(Duration low, Duration high) { return Duration(static_cast<Duration::rep>(uniform(low.count(), high.count()))); }
+  Duration within(Duration low, Duration high) {
+    return Duration(static_cast<Duration::rep>(uniform(low.count(), high.count())));
+  }
   int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
   bool chance(double p) { return std::bernoulli_distribution(p)(random); }
   bool busyHours() const {

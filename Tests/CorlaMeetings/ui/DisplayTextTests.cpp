@@ -24,9 +24,17 @@ TEST(StartsInText, ReadsMinutesThenHoursAndMinutes) {
     Duration untilStart;
     const char* text;
   } cases[] = {
-      {-300s, "Starts now"},          {0s, "Starts now"},  {59900ms, "Starts now"}, {60s, "In 1m"},
-      {119s, "In 1m"},                {3599s, "In 59m"},   {3600s, "In 1h 0m"},     {3660s, "In 1h 1m"},
-      {7199s, "In 1h 59m"},           {259200s, "In 72h 0m"}, {Duration::min(), "Starts now"},
+      {-300s, "Starts now"},
+      {0s, "Starts now"},
+      {59900ms, "Starts now"},
+      {60s, "In 1m"},
+      {119s, "In 1m"},
+      {3599s, "In 59m"},
+      {3600s, "In 1h 0m"},
+      {3660s, "In 1h 1m"},
+      {7199s, "In 1h 59m"},
+      {259200s, "In 72h 0m"},
+      {Duration::min(), "Starts now"},
       {Duration::max(), "In 2562047788h 0m"},
   };
   for (const auto& c : cases) EXPECT_EQ(startsInText(c.untilStart), c.text) << c.untilStart.count();

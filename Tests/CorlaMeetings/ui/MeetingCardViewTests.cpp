@@ -13,7 +13,8 @@ using viewtest::meeting;
 const Instant now = std::chrono::sys_days{std::chrono::year{2026} / 6 / 10} + 14h;
 const char* const zoomLink = "https://acme.zoom.us/j/123456";
 
-MeetingCardView card(MeetingItem item, std::function<void()> join = [] {}) {
+MeetingCardView card(
+    MeetingItem item, std::function<void()> join = [] {}) {
   return MeetingCardView(std::move(item), std::move(join), now);
 }
 

@@ -64,16 +64,16 @@ TEST_F(MenuComposition, ShowsFiveCardsADayThenTheMoreItem) {
 // The times just before and after local midnight are on the neighbouring day in UTC in one
 // of the two test zones.
 TEST_F(MenuComposition, ShowsFourSectionsHeadedByLocalDay) {
-  addMeeting("Overnight", -10 * 3600, 3 * 3600);       // from 22:00 yesterday
-  addMeeting("Late tonight", 15.5 * 3600);             // 23:30
-  addMeeting("Just after midnight", 16.5 * 3600);      // 00:30 tomorrow
-  addMeeting("Wednesday", 40.5 * 3600);                // 00:30
-  addMeeting("Thursday", (3 * 24 + 1) * 3600.0);       // a fifth section: not shown
+  addMeeting("Overnight", -10 * 3600, 3 * 3600);   // from 22:00 yesterday
+  addMeeting("Late tonight", 15.5 * 3600);         // 23:30
+  addMeeting("Just after midnight", 16.5 * 3600);  // 00:30 tomorrow
+  addMeeting("Wednesday", 40.5 * 3600);            // 00:30
+  addMeeting("Thursday", (3 * 24 + 1) * 3600.0);   // a fifth section: not shown
   launch();
-  EXPECT_EQ(menuOutline(), withCommands({"[header]", "---", "[section] Sun, Dec 6", "[card] Overnight",
-                                         "[section] Today", "[card] Late tonight", "[section] Tomorrow",
-                                         "[card] Just after midnight", "[section] Wed, Dec 9", "[card] Wednesday",
-                                         "[more] + 1 more in the next 4 days"}));
+  EXPECT_EQ(menuOutline(),
+            withCommands({"[header]", "---", "[section] Sun, Dec 6", "[card] Overnight", "[section] Today",
+                          "[card] Late tonight", "[section] Tomorrow", "[card] Just after midnight",
+                          "[section] Wed, Dec 9", "[card] Wednesday", "[more] + 1 more in the next 4 days"}));
 }
 
 TEST_F(MenuComposition, EmptyCalendarShowsNoMeetingsCardAndTheStoredLeadTime) {
@@ -142,12 +142,12 @@ TEST_F(MenuText, WritesEveryItemOnOneLine) {
   const std::string zoomRange = timeRange(*zoom), plainRange = timeRange(*plain);
   const auto lines = menuTextLines(*delegate->currentMenu());
   ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(std::vector(lines.begin(), lines.begin() + 7),
-            (std::vector<std::string>{
-                "[header] Velto Meetings Reminder | Design review | 2 / 4d | In 10m \u2022 " + zoomRange, "---",
-                "[section] Today",
-                "[meeting] " + zoomRange + " | Design review | Zoom | In 10m | Join https://zoom.us/j/1",
-                "[meeting] " + plainRange + " | Lunch | Cafeteria | In 2h 0m | Open", "---", "[command] Refresh (r)"}));
+  EXPECT_EQ(
+      std::vector(lines.begin(), lines.begin() + 7),
+      (std::vector<std::string>{
+          "[header] Velto Meetings Reminder | Design review | 2 / 4d | In 10m \u2022 " + zoomRange, "---",
+          "[section] Today", "[meeting] " + zoomRange + " | Design review | Zoom | In 10m | Join https://zoom.us/j/1",
+          "[meeting] " + plainRange + " | Lunch | Cafeteria | In 2h 0m | Open", "---", "[command] Refresh (r)"}));
   EXPECT_EQ(singleLine("a\nb\rc\td\x1b[31me\x7f"), "a b c d [31me ");
   EXPECT_EQ(singleLine("caf\u00e9 \u25CF \xC2\x85x"), "caf\u00e9 \u25CF  x");
 }

@@ -45,12 +45,10 @@ Fill block(double x, double width, Color color = veltoBlue()) { return {{x, 4, w
 TEST_F(TimelineViewTest, PlacesMeetingsByLocalTimeAndCutsThemToTheFourDays) {
   const Instant windowEnd = localTime(2026, 6, 14);
   const auto fills = draw({
-      meeting(today(9), today(10)),
-      meeting(today(11), today(11, 15)),                             // short: three points wide
-      meeting(today(12), today(12)),
-      meeting(localTime(2026, 6, 9, 20), today(8)),                  // began yesterday
-      meeting(windowEnd - 2h, windowEnd + 2h),                       // runs past the fourth day
-      meeting(localTime(2026, 6, 8, 9), localTime(2026, 6, 8, 10)),  // over before the window
+      meeting(today(9), today(10)), meeting(today(11), today(11, 15)),              // short: three points wide
+      meeting(today(12), today(12)), meeting(localTime(2026, 6, 9, 20), today(8)),  // began yesterday
+      meeting(windowEnd - 2h, windowEnd + 2h),                                      // runs past the fourth day
+      meeting(localTime(2026, 6, 8, 9), localTime(2026, 6, 8, 10)),                 // over before the window
   });
   EXPECT_EQ(fills, (std::vector<Fill>{{{0, 5, 354, 6}, 3, 3, separatorColor().withAlpha(0.5)},
                                       block(33.1875, 3.6875),

@@ -42,9 +42,13 @@ class RecordingDelegate : public NotificationCenterDelegate {
   std::vector<NotificationResponse> responses;
 };
 
-NotificationRequest reminder(std::string identifier, UserInfo userInfo = {{"joinURL", std::string("https://x.example/j/1")}}) {
-  return {.identifier = std::move(identifier), .title = "Meeting soon", .body = "Review starts in 5m.",
-          .defaultSound = true, .userInfo = std::move(userInfo)};
+NotificationRequest reminder(std::string identifier,
+                             UserInfo userInfo = {{"joinURL", std::string("https://x.example/j/1")}}) {
+  return {.identifier = std::move(identifier),
+          .title = "Meeting soon",
+          .body = "Review starts in 5m.",
+          .defaultSound = true,
+          .userInfo = std::move(userInfo)};
 }
 
 // One Velto process as the bus sees it: its own connection, its claim on the posting right
@@ -91,9 +95,8 @@ class DBusNotificationCenterTest : public testing::Test {
     const std::size_t before = server_->calls.size();
     const int asked = server_->capabilityRequests;
     for (VeltoProcess* process : processes) process->center->add(request);
-    EXPECT_TRUE(runEventsUntil([&] {
-      return server_->capabilityRequests == asked + static_cast<int>(processes.size());
-    }));
+    EXPECT_TRUE(
+        runEventsUntil([&] { return server_->capabilityRequests == asked + static_cast<int>(processes.size()); }));
     runEventsFor(50);
     std::vector<QString> posters;
     for (std::size_t i = before; i < server_->calls.size(); ++i) posters.push_back(server_->calls[i].service());

@@ -19,7 +19,8 @@ TEST(PrintingNotificationCenter, PrintsOneLineThatControlCharactersCannotBreakOr
   PrintingNotificationCenter(out, runLoop)
       .add({.identifier = "id\n2",
             .title = "Meeting soon",
-            .body = "Evil\r\n\x1b]0;owned\x07 \xc2\x9b" "31m café",
+            .body = "Evil\r\n\x1b]0;owned\x07 \xc2\x9b"
+                    "31m café",
             .userInfo = {{"joinURL", std::string("https://example.com/\x1b[2J")}}});
 
   EXPECT_EQ(out.str(), "notification: id 2 | Meeting soon | Evil   ]0;owned   31m café | https://example.com/ [2J\n");

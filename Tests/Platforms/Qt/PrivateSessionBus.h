@@ -23,11 +23,12 @@ class PrivateSessionBus {
     const QString configPath = directory_.filePath(QStringLiteral("bus.conf"));
     QFile config(configPath);
     if (!directory_.isValid() || !config.open(QIODevice::WriteOnly)) return;
-    config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>%2"
-                                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-                     .arg(directory_.path(), serviceDir.isEmpty() ? QString() : "<servicedir>" + serviceDir + "</servicedir>")
-                     .toUtf8());
+    config.write(
+        QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>%2"
+                       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
+            .arg(directory_.path(), serviceDir.isEmpty() ? QString() : "<servicedir>" + serviceDir + "</servicedir>")
+            .toUtf8());
     config.close();
     // Unprivileged, it complains of the file limit it cannot raise on every start.
     daemon_.setStandardErrorFile(QProcess::nullDevice());

@@ -27,8 +27,10 @@ struct SimulatedLoop {
 
   Duration elapsed() const { return clock.now() - start; }
   void letPass(Duration d) {
-    if (loop) loop->runFor(d);
-    else clock.advance(d);  // nothing left to run
+    if (loop)
+      loop->runFor(d);
+    else
+      clock.advance(d);  // nothing left to run
   }
   bool letPassUntil(const std::function<bool()>& done) {
     for (int step = 0; step < 3000 && !done(); ++step) letPass(1ms);
@@ -57,7 +59,10 @@ class RunLoopContract : public testing::Test {
 };
 
 struct DriverName {
-  template <typename Driver> static std::string GetName(int) { return Driver::name; }
+  template <typename Driver>
+  static std::string GetName(int) {
+    return Driver::name;
+  }
 };
 
 using Drivers = testing::Types<SimulatedLoop, QtLoop>;

@@ -64,7 +64,8 @@ TEST_F(ShownRemindersTest, KeepsOnlyTheLatestEntries) {
   for (unsigned i = 1; i <= 5; ++i) few.record("k" + std::to_string(i), {":1.7", i, ":1.9"});
   few.record("k3", {":1.7", 6, ":1.9"});  // the latest again: k4 is now the oldest
   few.record("k6", {":1.7", 7, ":1.9"});
-  for (const auto& [key, id] : std::vector<std::pair<std::string, unsigned>>{{"k4", 0}, {"k5", 5}, {"k3", 6}, {"k6", 7}}) {
+  for (const auto& [key, id] :
+       std::vector<std::pair<std::string, unsigned>>{{"k4", 0}, {"k5", 5}, {"k3", 6}, {"k6", 7}}) {
     EXPECT_EQ(few.find(key), id ? std::optional(Shown{":1.7", id, ":1.9"}) : std::nullopt) << key;
   }
 }
@@ -79,15 +80,15 @@ TEST_F(ShownRemindersTest, ADamagedOrForeignFileIsReadAsEmptyAndRewritten) {
   const std::vector<QByteArray> damaged = {
       "",
       "garbage\n",
-      "velto shown reminders 2\n" + good,                          // a later form
-      header + good.chopped(1),                                     // cut short
-      header + good + (kDigestA + " :1.7 0 :1.9\n").toLatin1(),     // no notification has id 0
+      "velto shown reminders 2\n" + good,                        // a later form
+      header + good.chopped(1),                                  // cut short
+      header + good + (kDigestA + " :1.7 0 :1.9\n").toLatin1(),  // no notification has id 0
       header + (kDigestA + " :1.7 +3 :1.9\n").toLatin1(),
       header + (kDigestA + " :1.7 99999999999 :1.9\n").toLatin1(),  // beyond 32 bits
       header + (kDigestA + " org.x 3 :1.9\n").toLatin1(),           // not a unique name
       header + (kDigestA + " :1.7 3 :1.9 extra\n").toLatin1(),
-      header + (QString(64, u'A') + " :1.7 3 :1.9\n").toLatin1(),   // not our digest form
-      header + QByteArray(70000, '#') + "\n",                       // too big to be ours
+      header + (QString(64, u'A') + " :1.7 3 :1.9\n").toLatin1(),  // not our digest form
+      header + QByteArray(70000, '#') + "\n",                      // too big to be ours
   };
   for (const QByteArray& text : damaged) {
     ASSERT_TRUE(writeFile(path_, text));

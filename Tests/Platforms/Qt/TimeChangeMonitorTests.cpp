@@ -74,7 +74,9 @@ class TimeChangeMonitorTest : public testing::Test {
   // What the system's zone becomes, as far as ICU's host detection reads it.
   void systemZoneBecomes(const char* id) { setenv("TZ", id, 1); }
 
-  bool called(int times) { return runEventsUntil([&] { return callbacks >= times; }) && callbacks == times; }
+  bool called(int times) {
+    return runEventsUntil([&] { return callbacks >= times; }) && callbacks == times;
+  }
 
   // Started by the tests that need one; it outlives the monitor, which holds a connection.
   QDBusConnection startBus() {
@@ -140,9 +142,9 @@ TEST_F(TimeChangeMonitorTest, TimedatedAnnouncingANewZoneIsAZoneChange) {
   runEventsFor(50);  // lets the monitor learn who owns the name
 
   auto announce = [&](const char* property, const QVariant& value) {
-    QDBusMessage signal =
-        QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/timedate1"),
-                                   QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/timedate1"),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
     signal << QStringLiteral("org.freedesktop.timedate1") << QVariantMap{{QString::fromUtf8(property), value}}
            << QStringList();
     timedated.send(signal);

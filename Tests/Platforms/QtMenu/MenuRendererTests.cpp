@@ -1,5 +1,7 @@
 #include "QtMenu/MenuRenderer.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -7,8 +9,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QWidgetAction>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "Platforms/Qt/EventLoopSupport.h"
 #include "QtMenu/SectionTitleRow.h"
@@ -185,7 +185,8 @@ TEST_F(MenuRendererTest, TheClickThatClosesTheDropDownDoesNotReopenIt) {
   launch();
   open();
   const QPoint outside(-20, -20);
-  QMouseEvent press(QEvent::MouseButtonPress, outside, popup().mapToGlobal(outside), Qt::LeftButton, Qt::LeftButton, {});
+  QMouseEvent press(QEvent::MouseButtonPress, outside, popup().mapToGlobal(outside), Qt::LeftButton, Qt::LeftButton,
+                    {});
   QApplication::sendEvent(&popup(), &press);
   ASSERT_FALSE(popup().isVisible());
   renderer->popUp(QPoint(40, 60));

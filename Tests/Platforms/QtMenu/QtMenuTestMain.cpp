@@ -1,6 +1,6 @@
-#include <QApplication>
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
+#include <QApplication>
 
 // Widgets need a QApplication; the registration runs these on the offscreen platform, so no
 // display is needed. Texts are checked in US English whatever the machine's locale.

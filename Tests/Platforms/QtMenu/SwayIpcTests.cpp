@@ -1,14 +1,14 @@
 #include "QtMenu/SwayIpc.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <QTemporaryDir>
 
-#include <cstring>
-#include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
+#include <cstring>
+#include <string>
+#include <thread>
 
 namespace CorlaMeetings {
 namespace {

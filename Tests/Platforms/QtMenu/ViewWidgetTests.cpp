@@ -1,19 +1,19 @@
 #include "QtMenu/ViewWidget.h"
 
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <gtest/gtest.h>
-#include <unicode/locid.h>
 
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "QtMenu/Fonts.h"
 #include "Simulated/SimulatedClock.h"
 #include "Support/LocalTime.h"
-#include "ui/HeaderView.h"
 #include "ui/DisplayText.h"
+#include "ui/HeaderView.h"
 #include "ui/MeetingCardView.h"
 
 // Readable failures for the Qt values compared here.
@@ -70,7 +70,8 @@ TEST(ViewWidget, PlacesSubviewsAtTheirFlippedFramesInTheirFonts) {
   };
   for (std::shared_ptr<const View> view :
        {std::shared_ptr<const View>(std::make_shared<HeaderView>(std::vector<MeetingItem>{standup}, standup, clock)),
-        std::shared_ptr<const View>(std::make_shared<MeetingCardView>(standup, [] {}, december7(8))),
+        std::shared_ptr<const View>(std::make_shared<MeetingCardView>(
+            standup, [] {}, december7(8))),
         std::shared_ptr<const View>(std::make_shared<StatusCardView>("Title", "Subtitle", "Detail"))}) {
     const Rect& root = view->frame();
     auto widget = render(view);
@@ -87,14 +88,17 @@ TEST(ViewWidget, PlacesSubviewsAtTheirFlippedFramesInTheirFonts) {
       EXPECT_EQ(children[i]->font().weight(), weight(label->font.weight));
     }
   }
-  auto card = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(8)));
+  auto card = render(std::make_shared<MeetingCardView>(
+      standup, [] {}, december7(8)));
   EXPECT_TRUE(hasTabularDigits(labelAt(*card, 1).font())) << "time range";
 }
 
 TEST(ViewWidget, TakesFixedColoursExactlyAndSemanticOnesFromThePalette) {
   const MeetingItem standup = meeting(december7(9), december7(9, 30), std::nullopt, std::nullopt, "Standup");
-  auto live = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(9, 10)));
-  auto later = render(std::make_shared<MeetingCardView>(standup, [] {}, december7(8)));
+  auto live = render(std::make_shared<MeetingCardView>(
+      standup, [] {}, december7(9, 10)));
+  auto later = render(std::make_shared<MeetingCardView>(
+      standup, [] {}, december7(8)));
 
   EXPECT_EQ(textColor(labelAt(*live, 1)), lime);
   EXPECT_EQ(textColor(labelAt(*later, 1)), windowText(0.55));
@@ -142,7 +146,8 @@ TEST(ViewWidget, ShowsFixedTextsWholeInAWideFont) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale(locale), status);
     for (int hour = 0; hour < 24; ++hour) {
-      const MeetingItem item = meeting(december7(hour, 14), december7(hour, 44), std::nullopt, "https://zoom.us/j/1", "Sync");
+      const MeetingItem item =
+          meeting(december7(hour, 14), december7(hour, 44), std::nullopt, "https://zoom.us/j/1", "Sync");
       for (std::shared_ptr<const View> view : {std::shared_ptr<const View>(std::make_shared<MeetingCardView>(
                                                    item, [] {}, december7(0))),
                                                std::shared_ptr<const View>(std::make_shared<HeaderView>(
@@ -155,7 +160,9 @@ TEST(ViewWidget, ShowsFixedTextsWholeInAWideFont) {
                     label->width() + 1e-6);
         }
       }
-      std::unique_ptr<QWidget> card(makeViewWidget(std::make_shared<MeetingCardView>(item, [] {}, december7(0)), dejaVu));
+      std::unique_ptr<QWidget> card(makeViewWidget(std::make_shared<MeetingCardView>(
+                                                       item, [] {}, december7(0)),
+                                                   dejaVu));
       EXPECT_EQ(labelAt(*card, 1).text(), QString::fromStdString(timeRange(*item.event))) << "never elided";
     }
   }
@@ -170,10 +177,10 @@ TEST(ViewWidget, JoinButtonRunsTheActionOnlyWithALinkAndFitsItsTitle) {
   large.setPixelSize(24);
   int joins = 0;
   for (const std::optional<std::string>& link : {std::optional<std::string>("https://zoom.us/j/1"), {}}) {
-    std::unique_ptr<QWidget> card(makeViewWidget(std::make_shared<MeetingCardView>(
-                                                     meeting(december7(9), december7(10), std::nullopt, link, "Sync"),
-                                                     [&] { ++joins; }, december7(8)),
-                                                 Theme{light, large}));
+    std::unique_ptr<QWidget> card(makeViewWidget(
+        std::make_shared<MeetingCardView>(
+            meeting(december7(9), december7(10), std::nullopt, link, "Sync"), [&] { ++joins; }, december7(8)),
+        Theme{light, large}));
     auto* button = qobject_cast<QPushButton*>(childrenOf(*card).back());
     button->click();
     EXPECT_EQ(button->text(), link ? "Join" : "Open");
@@ -181,7 +188,8 @@ TEST(ViewWidget, JoinButtonRunsTheActionOnlyWithALinkAndFitsItsTitle) {
     QStyleOptionButton option;
     option.initFrom(button);
     const QRect contents = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-    EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), contents.width()) << button->text().toStdString();
+    EXPECT_LE(QFontMetrics(button->font()).horizontalAdvance(button->text()), contents.width())
+        << button->text().toStdString();
   }
 }
 

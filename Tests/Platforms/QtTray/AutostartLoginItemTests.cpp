@@ -54,10 +54,12 @@ TEST(AutostartLoginItem, CarriesTheCalendarsOfThisLaunchWithRelativePathsMadeAbs
   QDir::setCurrent(previous);
 
   const QString parent = QFileInfo(here).path();
-  const QString exec = R"(Exec=/usr/bin/velto --calendar ")" + here + R"(/cal dir/it's \\"work\\".ics")" +
-                       " --calendar " + here + "/100%%.ics --calendar " + parent +
-                       R"(/shared/x.ics --calendar /abs/cal.ics --calendar "https://x.example/c.ics?token=a%%20b&x=\\$y")"
-                       R"( --calendar eds:calendar-1 --calendar "~/Calendars/w.ics")" "\n";
+  const QString exec =
+      R"(Exec=/usr/bin/velto --calendar ")" + here + R"(/cal dir/it's \\"work\\".ics")" + " --calendar " + here +
+      "/100%%.ics --calendar " + parent +
+      R"(/shared/x.ics --calendar /abs/cal.ics --calendar "https://x.example/c.ics?token=a%%20b&x=\\$y")"
+      R"( --calendar eds:calendar-1 --calendar "~/Calendars/w.ics")"
+      "\n";
   EXPECT_TRUE(item.entry().contains(exec)) << item.entry().toStdString();
 }
 
@@ -66,7 +68,7 @@ TEST(AutostartLoginItem, ReportsAnEntryItCouldNotWrite) {
   ASSERT_TRUE(QDir().mkpath(home.filePath("taken/velto.desktop")));
   const std::vector<std::pair<QString, QString>> cases = {
       {home.filePath("taken"), "/usr/bin/velto"},  // the entry's name is a directory's
-      {home.filePath("a"), "velto"},  // a relative path would run whatever lies there at login
+      {home.filePath("a"), "velto"},               // a relative path would run whatever lies there at login
   };
   for (const auto& [directory, executable] : cases) {
     AutostartLoginItem item(directory, executable);
@@ -80,8 +82,8 @@ TEST(XdgConfigHome, PlacesTheEntryAndThePreferencesUnderAnAbsoluteOneOnly) {
   const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
   const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
   const QString fallback = QDir::homePath() + "/.config";
-  for (const auto& [value, configHome] :
-       std::vector<std::pair<QByteArray, QString>>{{"/srv/cfg", "/srv/cfg"}, {"", fallback}, {"relative/cfg", fallback}}) {
+  for (const auto& [value, configHome] : std::vector<std::pair<QByteArray, QString>>{
+           {"/srv/cfg", "/srv/cfg"}, {"", fallback}, {"relative/cfg", fallback}}) {
     qputenv("XDG_CONFIG_HOME", value);
     EXPECT_EQ(AutostartLoginItem::defaultDirectory(), configHome + "/autostart");
     EXPECT_EQ(IniPreferences::defaultPath(), configHome + "/velto/velto.ini");

@@ -26,8 +26,8 @@ const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kMenuInterface = QStringLiteral("com.canonical.dbusmenu");
 const Instant kNow = std::chrono::sys_days{std::chrono::year{2026} / 6 / 10} + 9h;
 
-std::shared_ptr<MeetingCardView> card(std::string title, std::optional<std::string> link,
-                                      std::function<void()> join = [] {}) {
+std::shared_ptr<MeetingCardView> card(
+    std::string title, std::optional<std::string> link, std::function<void()> join = [] {}) {
   auto event = std::make_shared<CalendarEvent>();
   event->title = std::move(title);
   event->startDate = kNow + 30min;
@@ -66,8 +66,8 @@ class DBusMenuOnBus : public TrayItemOnBus {
     menu_->addItem(viewItem(std::make_shared<View>(Rect{0, 0, 410, 124})));  // the header's place
     menu_->addItem(MenuItem::separator());
     menu_->addItem(item(MenuItem::Kind::sectionTitle, "Today"));
-    standup_ = card("Daily standup" + suffix, "https://meet.google.com/abc-defg-hij",
-                    [this] { ran_.push_back("join"); });
+    standup_ =
+        card("Daily standup" + suffix, "https://meet.google.com/abc-defg-hij", [this] { ran_.push_back("join"); });
     menu_->addItem(viewItem(standup_));
     menu_->addItem(viewItem(card("Planning", std::nullopt, [this] { ran_.push_back("open"); })));
     menu_->addItem(item(MenuItem::Kind::sectionTitle, "Tomorrow"));
@@ -116,8 +116,8 @@ class DBusMenuOnBus : public TrayItemOnBus {
 };
 
 TEST_F(DBusMenuOnBus, PanelsReadTheMeetingsAndCommandsInTheDropDownsOrder) {
-  for (const auto& [name, value] : std::vector<std::pair<QString, QVariant>>{
-           {"Version", 3u}, {"TextDirection", "ltr"}, {"Status", "normal"}}) {
+  for (const auto& [name, value] :
+       std::vector<std::pair<QString, QVariant>>{{"Version", 3u}, {"TextDirection", "ltr"}, {"Status", "normal"}}) {
     EXPECT_EQ(propertyAt(kMenuPath, kMenuInterface, name), value) << name.toStdString();
   }
   // Before the app gives a menu: a root with nothing in it.
@@ -171,8 +171,8 @@ TEST_F(DBusMenuOnBus, ChoosingAnEntryDoesWhatTheDropDownDoes) {
   const DBusMenuEventList events{{quit, "clicked", QDBusVariant(0), 0}, {unknown, "clicked", QDBusVariant(0), 0}};
   const QDBusMessage group = callAt(kMenuPath, kMenuInterface, "EventGroup", {QVariant::fromValue(events)});
   EXPECT_EQ(qdbus_cast<QList<int>>(group.arguments().value(0)), QList<int>{unknown});
-  const QDBusMessage aboutToShow = callAt(kMenuPath, kMenuInterface, "AboutToShowGroup",
-                                          {QVariant::fromValue(QList<int>{0, quit, unknown})});
+  const QDBusMessage aboutToShow =
+      callAt(kMenuPath, kMenuInterface, "AboutToShowGroup", {QVariant::fromValue(QList<int>{0, quit, unknown})});
   EXPECT_EQ(qdbus_cast<QList<int>>(aboutToShow.arguments().value(1)), QList<int>{unknown});
   runEventsFor(30);
 
@@ -215,9 +215,9 @@ TEST_F(DBusMenuOnBus, PropertiesAreReadByIdAndNameAndUnknownOnesAreErrors) {
   item_->setMenu(menu_);
   fill();
   const int refresh = idOf("Refresh");
-  const QDBusMessage group = callAt(kMenuPath, kMenuInterface, "GetGroupProperties",
-                                    {QVariant::fromValue(QList<int>{refresh, 424242, 0}),
-                                     QStringList{"label", "enabled", "no-such-property"}});
+  const QDBusMessage group = callAt(
+      kMenuPath, kMenuInterface, "GetGroupProperties",
+      {QVariant::fromValue(QList<int>{refresh, 424242, 0}), QStringList{"label", "enabled", "no-such-property"}});
   const auto properties = qdbus_cast<DBusMenuItemPropertiesList>(group.arguments().value(0));
   ASSERT_EQ(properties.size(), 2);
   EXPECT_EQ(properties[0].id, refresh);

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "Platforms/Qt/EventLoopSupport.h"
-#include "Platforms/QtTray/FakeStatusNotifierWatcher.h"
 #include "Platforms/Qt/PrivateSessionBus.h"
+#include "Platforms/QtTray/FakeStatusNotifierWatcher.h"
 #include "QtTray/StatusNotifierTypes.h"
 #include "QtTray/TrayStatusItem.h"
 #include "ui/Menu.h"

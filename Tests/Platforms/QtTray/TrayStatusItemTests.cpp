@@ -34,7 +34,8 @@ TEST_F(TrayStatusItemOnBus, RegistersAndShowsTheTitleAsLabelAndTheToolTipAsPanel
   EXPECT_EQ(item_->presentation(), TrayStatusItem::Presentation::statusNotifierItem);
   EXPECT_EQ(item_->systemTrayIcon(), nullptr);
   // A name of its own, owned by the connection that registered it.
-  EXPECT_TRUE(service.startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())))
+  EXPECT_TRUE(
+      service.startsWith(QStringLiteral("org.kde.StatusNotifierItem-%1-").arg(QCoreApplication::applicationPid())))
       << service.toStdString();
   EXPECT_EQ(client_.interface()->serviceOwner(service).value(), watcher_->registrations().front().sender);
   item_->button()->setTitle({"Velto <img src=\"https://x.example/t\">\nA & B", StatusState::soon});
@@ -42,7 +43,7 @@ TEST_F(TrayStatusItemOnBus, RegistersAndShowsTheTitleAsLabelAndTheToolTipAsPanel
 
   const QString plain = QStringLiteral("Velto <img src=\"https://x.example/t\"> A & B");
   const std::vector<std::pair<QString, QVariant>> expected = {
-      {"Category", "ApplicationStatus"}, {"Id", "velto"},   {"Status", "Active"},    {"Title", plain},
+      {"Category", "ApplicationStatus"}, {"Id", "velto"},  {"Status", "Active"},  {"Title", plain},
       {"XAyatanaLabel", plain},          {"IconName", ""}, {"ItemIsMenu", false},
   };
   for (const auto& [name, value] : expected) EXPECT_EQ(property(name), value) << name.toStdString();

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "EDS/Sources/CalendarSelection.h"
-#include "EDS/Components/ComponentChange.h"
 #include "EDS/Client/EdsConnectionOptions.h"
+#include "EDS/Components/ComponentChange.h"
+#include "EDS/Sources/CalendarSelection.h"
 #include "app/RunLoop.h"
 
 namespace CorlaMeetings {

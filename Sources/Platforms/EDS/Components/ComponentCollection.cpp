@@ -39,7 +39,8 @@ void ComponentCollection::put(const std::string& uid, const std::string& rid, st
   bool added = existing == event.components.end() && !replacesPlain;
   if ((added && set.components >= kMaxComponents) ||
       set.bytes - oldBytes + text.size() > ParseLimits::kMaxCalendarBytes) {
-    if (!reportedFull_) note("calendar too large: events beyond " + std::to_string(kMaxComponents) + " or 64 MiB are left out");
+    if (!reportedFull_)
+      note("calendar too large: events beyond " + std::to_string(kMaxComponents) + " or 64 MiB are left out");
     reportedFull_ = true;
     if (event.members() == 0) set.events.erase(uid);
     return;
@@ -76,16 +77,11 @@ void ComponentCollection::remove(const std::string& uid, const std::string& rid)
 
 void ComponentCollection::apply(ComponentChange change) {
   switch (change.kind) {
-    case ComponentChange::Kind::beginLoad:
-      return beginLoad();
-    case ComponentChange::Kind::endLoad:
-      return endLoad(change.keep);
-    case ComponentChange::Kind::put:
-      return put(change.uid, change.rid, std::move(change.text));
-    case ComponentChange::Kind::remove:
-      return remove(change.uid, change.rid);
-    case ComponentChange::Kind::defineZone:
-      return defineZone(change.uid, std::move(change.text));
+    case ComponentChange::Kind::beginLoad: return beginLoad();
+    case ComponentChange::Kind::endLoad: return endLoad(change.keep);
+    case ComponentChange::Kind::put: return put(change.uid, change.rid, std::move(change.text));
+    case ComponentChange::Kind::remove: return remove(change.uid, change.rid);
+    case ComponentChange::Kind::defineZone: return defineZone(change.uid, std::move(change.text));
   }
 }
 

@@ -6,7 +6,9 @@ namespace CorlaMeetings {
 
 CalendarSelection selectCalendars(const std::vector<DesktopCalendar>& calendars,
                                   const std::vector<std::string>& wanted) {
-  auto isWanted = [&](const std::string& name) { return std::find(wanted.begin(), wanted.end(), name) != wanted.end(); };
+  auto isWanted = [&](const std::string& name) {
+    return std::find(wanted.begin(), wanted.end(), name) != wanted.end();
+  };
   CalendarSelection selection;
   for (const DesktopCalendar& calendar : calendars) {
     if (!calendar.enabled) continue;
@@ -19,7 +21,8 @@ CalendarSelection selectCalendars(const std::vector<DesktopCalendar>& calendars,
     bool found = std::any_of(calendars.begin(), calendars.end(), [&](const DesktopCalendar& calendar) {
       return calendar.enabled && (calendar.uid == name || calendar.name == name);
     });
-    if (!found && std::find(selection.unmatched.begin(), selection.unmatched.end(), name) == selection.unmatched.end()) {
+    if (!found &&
+        std::find(selection.unmatched.begin(), selection.unmatched.end(), name) == selection.unmatched.end()) {
       selection.unmatched.push_back(name);
     }
   }

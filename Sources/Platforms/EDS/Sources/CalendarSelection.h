@@ -8,8 +8,8 @@ namespace CorlaMeetings {
 // A calendar as the desktop's source registry lists it.
 struct DesktopCalendar {
   std::string uid;
-  std::string name;     // as the user sees it ("Personal", "ann@example.com")
-  std::string backend;  // "local", "caldav", "google", "ews", "contacts" ...
+  std::string name;       // as the user sees it ("Personal", "ann@example.com")
+  std::string backend;    // "local", "caldav", "google", "ews", "contacts" ...
   bool enabled = false;   // it and the account above it are on
   bool selected = false;  // its check box in GNOME Calendar and Evolution
 };

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "EDS/Components/ComponentText.h"
 #include "EDS/Client/EdsClientModule.h"
+#include "EDS/Components/ComponentText.h"
 #include "EDS/Store/EdsStoreCore.h"
 #include "ICalendar/Text/ProblemLines.h"
 #include "ICalendar/Zones/TimeZoneResolver.h"
@@ -117,7 +117,8 @@ void EdsStoreCore::reconcile() {
   for (const std::string& uid : gone) close(uid);
   for (const std::string& uid : selection.uids) {
     if (connections_.contains(uid)) continue;
-    auto named = std::find_if(calendars.begin(), calendars.end(), [&](const DesktopCalendar& c) { return c.uid == uid; });
+    auto named =
+        std::find_if(calendars.begin(), calendars.end(), [&](const DesktopCalendar& c) { return c.uid == uid; });
     auto connection = registry_->follow(uid, "eds:" + named->name, runLoop_, *this, options_.connection);
     if (!connection) continue;
     connections_.emplace(uid, connection);
@@ -183,8 +184,8 @@ void EdsStoreCore::checkRounds() {
   if (rounds_.empty()) return;
   Round& round = rounds_.front();
   if (!round.sourcesRead || round.closing) return;
-  bool allSettled = std::all_of(connections_.begin(), connections_.end(),
-                                [](const auto& entry) { return entry.second->settled(); });
+  bool allSettled =
+      std::all_of(connections_.begin(), connections_.end(), [](const auto& entry) { return entry.second->settled(); });
   bool ready = round.expired || wanted_.empty() || (!registryConnecting_ && (!registry_ || allSettled));
   if (!ready) return;
   round.closing = true;
@@ -244,12 +245,16 @@ EdsCalendarStore::EdsCalendarStore(RunLoop& runLoop, const Clock& clock, SourceL
 
 EdsCalendarStore::~EdsCalendarStore() = default;
 
-void EdsCalendarStore::requestAccess(std::function<void(bool granted)> answer) { core_->requestAccess(std::move(answer)); }
+void EdsCalendarStore::requestAccess(std::function<void(bool granted)> answer) {
+  core_->requestAccess(std::move(answer));
+}
 
 std::vector<std::shared_ptr<const CalendarEvent>> EdsCalendarStore::events(Instant start, Instant end) {
   return core_->events(start, end);
 }
 
-void EdsCalendarStore::setChangeObserver(std::function<void()> observer) { core_->setChangeObserver(std::move(observer)); }
+void EdsCalendarStore::setChangeObserver(std::function<void()> observer) {
+  core_->setChangeObserver(std::move(observer));
+}
 
 }  // namespace CorlaMeetings

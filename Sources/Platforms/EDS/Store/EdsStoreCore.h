@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "EDS/Client/EdsClient.h"
 #include "EDS/Components/ComponentCollection.h"
 #include "EDS/Store/EdsCalendarStore.h"
-#include "EDS/Client/EdsClient.h"
-#include "ICalendar/Threads/SerialWorker.h"
 #include "EDS/Store/ViewRange.h"
 #include "ICalendar/Query/OccurrenceCache.h"
+#include "ICalendar/Threads/SerialWorker.h"
 
 namespace CorlaMeetings {
 

@@ -22,8 +22,7 @@ namespace CorlaMeetings {
 
 namespace {
 
-constexpr std::uint32_t kEntryEvents =
-    IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB;
+constexpr std::uint32_t kEntryEvents = IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_CREATE | IN_DELETE | IN_ATTRIB;
 constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
 
 // Which entries of a directory matter; nothing means all.

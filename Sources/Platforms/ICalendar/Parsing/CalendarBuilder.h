@@ -45,7 +45,7 @@ class CalendarBuilder {
 
   TimeZoneResolver* zones_ = nullptr;
   std::vector<std::string>* problems_ = nullptr;
-  std::deque<WrittenEvent> events_;  // grows without moving: a heavy calendar's are 15 MB
+  std::deque<WrittenEvent> events_;           // grows without moving: a heavy calendar's are 15 MB
   std::unique_ptr<EventTimeZone> localZone_;  // floating times' zone at parse time
   long countingBudget_;
   RecordObserver* observer_ = nullptr;

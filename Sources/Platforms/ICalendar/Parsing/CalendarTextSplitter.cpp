@@ -67,9 +67,7 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-std::string atLine(int line) {
-  return "line " + std::to_string(line);
-}
+std::string atLine(int line) { return "line " + std::to_string(line); }
 
 class BlockSplitter : public UnfoldedLines::Sink {
  public:
@@ -285,9 +283,9 @@ CalendarBlocks CalendarTextSplitter::finish() {
   const bool tooLong = state.lines.finish();
   state.splitter.finish();
   if (tooLong) {
-    state.out.problems.insert(state.out.problems.begin(),
-                              "text longer than " + std::to_string(ParseLimits::kMaxCalendarBytes) +
-                                  " bytes; the rest is not read");
+    state.out.problems.insert(
+        state.out.problems.begin(),
+        "text longer than " + std::to_string(ParseLimits::kMaxCalendarBytes) + " bytes; the rest is not read");
   }
   return std::move(state.out);
 }

@@ -9,10 +9,10 @@ namespace CorlaMeetings {
 // One logical line of iCalendar text: its physical lines unfolded, its end taken off.
 struct UnfoldedLine {
   std::string_view text;
-  int number = 0;          // of its first physical line, from 1
-  bool cut = false;        // it was longer than ParseLimits::kMaxLineBytes, and is cut there
-  std::size_t begin = 0;   // bytes of the text it came from: its first physical line's start
-  std::size_t end = 0;     // and the next line's start (the text's end, for the last)
+  int number = 0;         // of its first physical line, from 1
+  bool cut = false;       // it was longer than ParseLimits::kMaxLineBytes, and is cut there
+  std::size_t begin = 0;  // bytes of the text it came from: its first physical line's start
+  std::size_t end = 0;    // and the next line's start (the text's end, for the last)
 };
 
 // Unfolds text given in pieces of any size into its logical lines: a byte-order mark is

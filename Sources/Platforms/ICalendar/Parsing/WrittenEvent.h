@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "ICalendar/Zones/EventTimeZone.h"
-#include "ICalendar/Recurrence/RecurrenceRule.h"
 #include "ICalendar/Parsing/WrittenTime.h"
+#include "ICalendar/Recurrence/RecurrenceRule.h"
+#include "ICalendar/Zones/EventTimeZone.h"
 
 namespace CorlaMeetings {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "ICalendar/Query/EventIndex.h"
-#include "ICalendar/Records/Series.h"
 #include "ICalendar/Query/OccurrenceQuery.h"
 #include "ICalendar/Query/ParsedCalendar.h"
+#include "ICalendar/Records/Series.h"
 
 namespace CorlaMeetings {
 

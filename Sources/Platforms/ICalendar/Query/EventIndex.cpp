@@ -55,7 +55,7 @@ EventIndex::EventIndex(std::vector<SingleEvent> events) {
   // Stable: events at the same time keep the order of the text, whatever else it holds.
   std::stable_sort(fixed_.begin(), fixed_.end(), [](const Fixed& a, const Fixed& b) { return a.start < b.start; });
   std::stable_sort(floating_.begin(), floating_.end(),
-            [](const SingleEvent& a, const SingleEvent& b) { return a.start.local < b.start.local; });
+                   [](const SingleEvent& a, const SingleEvent& b) { return a.start.local < b.start.local; });
 }
 
 EventIndex::EventIndex(const std::vector<const EventIndex*>& parts) {

@@ -3,10 +3,10 @@
 #include <memory>
 #include <vector>
 
+#include "ICalendar/Parsing/ParseLimits.h"
+#include "ICalendar/Zones/EventTimeZone.h"
 #include "app/CalendarEvent.h"
 #include "app/Time.h"
-#include "ICalendar/Zones/EventTimeZone.h"
-#include "ICalendar/Parsing/ParseLimits.h"
 
 namespace CorlaMeetings {
 

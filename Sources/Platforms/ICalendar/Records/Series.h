@@ -42,8 +42,8 @@ struct SeriesChange {
   bool operator<(const SeriesChange& other) const { return from < other.from; }
 };
 
-// A repeating event as a parsed calendar keeps it: DTSTART, its rules and dates, and the starts it must skip (EXDATEs and
-// the occurrences overrides replace), all on the clock of the series' zone.
+// A repeating event as a parsed calendar keeps it: DTSTART, its rules and dates, and the starts it must skip (EXDATEs
+// and the occurrences overrides replace), all on the clock of the series' zone.
 struct Series {
   ZonedTime start;
   EventLength length;
@@ -57,7 +57,7 @@ struct Series {
   std::chrono::seconds longest{0};                    // no occurrence lasts longer
   std::chrono::seconds earliestShift{0};              // the changes move starts within these
   std::chrono::seconds latestShift{0};
-  std::shared_ptr<const CalendarEvent> event;         // texts; eventIdentifier holds the UID
+  std::shared_ptr<const CalendarEvent> event;  // texts; eventIdentifier holds the UID
 
   bool skips(LocalSeconds occurrence) const;
   // The change in force for an occurrence originally at `occurrence`, if any.

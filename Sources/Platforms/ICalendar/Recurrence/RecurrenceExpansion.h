@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ICalendar/Records/Series.h"
 #include "ICalendar/Query/OccurrenceQuery.h"
+#include "ICalendar/Records/Series.h"
 
 namespace CorlaMeetings {
 

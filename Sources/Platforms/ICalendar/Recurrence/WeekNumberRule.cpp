@@ -78,9 +78,8 @@ bool WeekNumberRule::dayOccurs(local_days day) const {
   if (!(weekdays_ & (1u << weekday(day).c_encoding()))) return false;
   if (months_ != 0 && !(months_ & (1u << static_cast<unsigned>(year_month_day(day).month())))) return false;
   const std::pair<int, int> numbers = weekNumbers(day, weekStart_);  // from the front, from the back
-  return std::find_if(weeks_.begin(), weeks_.end(), [&](int week) {
-           return week == numbers.first || week == numbers.second;
-         }) != weeks_.end();
+  return std::find_if(weeks_.begin(), weeks_.end(),
+                      [&](int week) { return week == numbers.first || week == numbers.second; }) != weeks_.end();
 }
 
 std::vector<LocalSeconds> WeekNumberRule::yearStarts(int y, local_days from, local_days to) const {

@@ -45,8 +45,8 @@ class WeekNumberRule {
   int interval_ = 1;
   std::chrono::weekday weekStart_ = std::chrono::Monday;
   std::vector<int> weeks_;
-  unsigned weekdays_ = 0;  // bit w for std::chrono::weekday w
-  unsigned months_ = 0;    // bit m for month m; 0: any
+  unsigned weekdays_ = 0;                    // bit w for std::chrono::weekday w
+  unsigned months_ = 0;                      // bit m for month m; 0: any
   std::vector<std::chrono::seconds> times_;  // of day, sorted
   std::vector<int> setPositions_;
 };

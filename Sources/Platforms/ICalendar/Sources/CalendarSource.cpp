@@ -40,7 +40,8 @@ UrlHandle parsedUrl(const std::string& text) {
   const CurlLibrary* curl = curlLibrary();
   if (!curl) return nullptr;
   UrlHandle url(curl->url());
-  if (!url || curl->url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK) return nullptr;
+  if (!url || curl->url_set(url.get(), CURLUPART_URL, text.c_str(), CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
+    return nullptr;
   return url;
 }
 

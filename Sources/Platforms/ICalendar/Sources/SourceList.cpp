@@ -80,20 +80,21 @@ std::function<std::vector<CalendarSource>()> systemSourceList(std::vector<std::s
   for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
     if (const char* value = std::getenv(name)) variables.emplace(name, value);
   }
-  return [options = std::move(options), variables = std::move(variables), desktopCalendars = std::move(desktopCalendars)] {
-    SourceListEnvironment environment{
-        .variable = [&](const std::string& name) -> std::optional<std::string> {
-          auto found = variables.find(name);
-          if (found == variables.end()) return std::nullopt;
-          return found->second;
-        },
-        .readFile = [](const std::string& path) -> std::optional<std::string> {
-          return readRegularFile(path, kMaxConfigurationBytes).bytes;
-        },
-        .desktopCalendars = desktopCalendars,
-    };
-    return resolveSourceList(options, environment);
-  };
+  return
+      [options = std::move(options), variables = std::move(variables), desktopCalendars = std::move(desktopCalendars)] {
+        SourceListEnvironment environment{
+            .variable = [&](const std::string& name) -> std::optional<std::string> {
+              auto found = variables.find(name);
+              if (found == variables.end()) return std::nullopt;
+              return found->second;
+            },
+            .readFile = [](const std::string& path) -> std::optional<std::string> {
+              return readRegularFile(path, kMaxConfigurationBytes).bytes;
+            },
+            .desktopCalendars = desktopCalendars,
+        };
+        return resolveSourceList(options, environment);
+      };
 }
 
 }  // namespace CorlaMeetings

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <system_error>
@@ -222,7 +222,8 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
     return;  // abandoned: what was read before stays
   }
   if (tooManyFiles) {
-    note(reportedProblem_, "more than " + std::to_string(limits_.maxFolderFiles) + " calendar files; the rest are skipped",
+    note(reportedProblem_,
+         "more than " + std::to_string(limits_.maxFolderFiles) + " calendar files; the rest are skipped",
          result.problems);
   } else {
     reportedProblem_.clear();
@@ -245,8 +246,8 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
   result.changed = true;
 }
 
-bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files,
-                              bool& tooManyFiles, std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
+bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
+                              std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
   std::vector<std::string> names = entryNames(directory);
   const std::optional<std::vector<EntryStatus>> statuses = entryStatus(directory, names, abandon);
@@ -281,7 +282,8 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
     FileSignature current = (*statuses)[i].signature;
     if (struct stat target; S_ISLNK(mode)) {
       if (::fstatat(directory, name.c_str(), &target, 0) != 0) {
-        note(state.reportedProblem, keyInFiles + ": " + errorText(errno), result.problems);  // a loop or a dangling link
+        note(state.reportedProblem, keyInFiles + ": " + errorText(errno),
+             result.problems);  // a loop or a dangling link
         continue;
       }
       mode = target.st_mode;

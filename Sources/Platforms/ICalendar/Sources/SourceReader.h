@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/DirectoryWatcher.h"
+#include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/RegularFile.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
@@ -130,8 +130,8 @@ class SourceReader {
   std::string path_;
   SourceReadLimits limits_;
   Shape shape_ = Shape::unknown;
-  FileState file_;    // the source as a single file
-  Files files_;       // the source as a folder
+  FileState file_;  // the source as a single file
+  Files files_;     // the source as a folder
   std::vector<std::string> subfolders_;
   std::string reportedProblem_;  // of the source as a whole
   std::shared_ptr<const ParsedCalendar> calendar_;
@@ -141,7 +141,7 @@ class SourceReader {
   std::thread indexLoading_;
   bool startupDone_ = false;
   bool provisional_ = false;
-  bool indexChanged_ = false;      // since the index file was loaded or saved
+  bool indexChanged_ = false;     // since the index file was loaded or saved
   std::size_t savedEntries_ = 0;  // in the index file as loaded or saved
 };
 

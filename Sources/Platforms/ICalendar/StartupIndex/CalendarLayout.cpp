@@ -1,6 +1,6 @@
+#include "ICalendar/StartupIndex/CalendarLayout.h"
 #include "ICalendar/Parsing/CalendarBlock.h"
 #include "ICalendar/Records/SingleEvent.h"
-#include "ICalendar/StartupIndex/CalendarLayout.h"
 
 #include <algorithm>
 #include <limits>

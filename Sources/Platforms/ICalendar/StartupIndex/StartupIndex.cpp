@@ -1,7 +1,7 @@
+#include "ICalendar/StartupIndex/StartupIndex.h"
 #include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Parsing/CalendarParser.h"
-#include "ICalendar/StartupIndex/StartupIndex.h"
 
 #include <fcntl.h>
 

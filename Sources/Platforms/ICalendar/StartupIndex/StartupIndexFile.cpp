@@ -273,8 +273,7 @@ std::optional<LoadedStartupIndex> loadStartupIndex(const std::string& path, cons
   return index;
 }
 
-std::string saveStartupIndex(const std::string& path, const StartupIndexIdentity& identity,
-                             const IndexedFiles& files) {
+std::string saveStartupIndex(const std::string& path, const StartupIndexIdentity& identity, const IndexedFiles& files) {
   const std::string bytes = serialized(identity, files);
   if (bytes.size() > kMaxStartupIndexBytes) return "it would be larger than " + sizeText(kMaxStartupIndexBytes);
   const std::string folder = path.substr(0, path.rfind('/'));

@@ -1,5 +1,5 @@
-#include "ICalendar/Records/SingleEvent.h"
 #include "ICalendar/StartupIndex/TimeReach.h"
+#include "ICalendar/Records/SingleEvent.h"
 
 #include <algorithm>
 
@@ -31,8 +31,9 @@ TimeReach reachOf(const SingleEvent& event) {
 }
 
 TimeReach reachOf(const Series& series) {
-  TimeReach reach{secondsOf(series.firstStart) + std::min<std::int64_t>(0, series.earliestShift.count()) - kWidestOffset,
-                  std::numeric_limits<std::int64_t>::max()};
+  TimeReach reach{
+      secondsOf(series.firstStart) + std::min<std::int64_t>(0, series.earliestShift.count()) - kWidestOffset,
+      std::numeric_limits<std::int64_t>::max()};
   if (series.lastStart != LocalSeconds::max()) {
     reach.last = secondsOf(series.lastStart) + std::max<std::int64_t>(0, series.latestShift.count()) +
                  series.longest.count() + kWidestOffset;

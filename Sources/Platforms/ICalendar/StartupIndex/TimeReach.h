@@ -15,7 +15,9 @@ struct TimeReach {
   std::int64_t first = std::numeric_limits<std::int64_t>::max();
   std::int64_t last = std::numeric_limits<std::int64_t>::min();
 
-  static TimeReach endless() { return {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()}; }
+  static TimeReach endless() {
+    return {std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()};
+  }
   // The seconds that [start, end) touches.
   static TimeReach between(Instant start, Instant end);
 

@@ -63,7 +63,8 @@ void fetch(ICalendarStoreShared& shared, ICalendarStoreShared::FetchJob job) {
     return;
   }
 
-  std::shared_ptr<const ParsedCalendar> calendar = fetchAndParse(shared, shared.copies[job.source.location], job.source);
+  std::shared_ptr<const ParsedCalendar> calendar =
+      fetchAndParse(shared, shared.copies[job.source.location], job.source);
   StoreContent snapshot;
   std::uint64_t version = 0;
   std::optional<TimeReach> provisional;

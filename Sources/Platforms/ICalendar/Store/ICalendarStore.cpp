@@ -131,9 +131,10 @@ ICalendarStore::~ICalendarStore() {
 }
 
 void ICalendarStore::requestAccess(std::function<void(bool granted)> answer) {
-  shared_->reader->post([shared = shared_.get(), round = ICalendarStoreShared::AccessRound{clock_.now(), std::move(answer)}] {
-    readForAccess(*shared, round);
-  });
+  shared_->reader->post(
+      [shared = shared_.get(), round = ICalendarStoreShared::AccessRound{clock_.now(), std::move(answer)}] {
+        readForAccess(*shared, round);
+      });
 }
 
 std::vector<std::shared_ptr<const CalendarEvent>> ICalendarStore::events(Instant start, Instant end) {

@@ -46,8 +46,8 @@ struct ICalendarStoreOptions {
 // Desktop sources in the list are left to their own store.
 //
 // Reading and parsing happen on two workers (threads, unless `executor` says otherwise):
-// one for files and folders, one that fetches subscriptions. Finished calendars are swapped in on the main thread, so a query
-// only expands what it asks for and never waits on a disk or the network.
+// one for files and folders, one that fetches subscriptions. Finished calendars are swapped in on the main thread, so a
+// query only expands what it asks for and never waits on a disk or the network.
 //
 // Access: each request reads the source list again, reads every source (fetching the
 // subscriptions with no fresh copy), then answers on the main thread: granted when at
@@ -75,8 +75,7 @@ class ICalendarStore : public CalendarStore {
   using SourceListProvider = std::function<std::vector<CalendarSource>()>;
 
   // Main thread.
-  ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources,
-                 ICalendarStoreOptions options = {});
+  ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListProvider sources, ICalendarStoreOptions options = {});
   ~ICalendarStore() override;
   ICalendarStore(const ICalendarStore&) = delete;
   ICalendarStore& operator=(const ICalendarStore&) = delete;

@@ -89,13 +89,13 @@ struct ICalendarStoreShared {
 
   std::mutex mutex;  // guards everything down to the workers; never held during I/O
   bool stopping = false;
-  bool rereadPosted = false;  // and not yet started
+  bool rereadPosted = false;      // and not yet started
   bool completionPosted = false;  // of a start-up read: a change waits for it, which reads it too
-  bool rereadWaiting = false;  // for that completion
-  int fetcherJobs = 0;         // posted to the fetcher and not yet done with
-  StoreContent content;  // the workers' view, ahead of the main thread's
+  bool rereadWaiting = false;     // for that completion
+  int fetcherJobs = 0;            // posted to the fetcher and not yet done with
+  StoreContent content;           // the workers' view, ahead of the main thread's
   std::uint64_t version = 0;
-  std::optional<TimeReach> provisional;  // the window `content` answers for, after a start-up read
+  std::optional<TimeReach> provisional;                     // the window `content` answers for, after a start-up read
   std::map<std::string, SubscriptionStatus> subscriptions;  // by location
 
   ReaderState readerState;
@@ -114,8 +114,7 @@ struct ICalendarStoreShared {
   // Any thread.
   void report(const std::string& line);
   // `window`: the one a start-up read's content answers for; none once it is complete.
-  void postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify,
-                   std::optional<TimeReach> window);
+  void postContent(StoreContent snapshot, std::uint64_t snapshotVersion, bool notify, std::optional<TimeReach> window);
   void postAnswer(std::function<void(bool)> answer, bool granted);
 
  private:

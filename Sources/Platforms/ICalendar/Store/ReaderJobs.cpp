@@ -72,7 +72,8 @@ StoreContent contentFor(const ReaderState& state, const StoreContent& previous) 
     if (source.kind == CalendarSource::Kind::path) {
       entry.calendar = state.readers.at(source.location).calendar();
     } else if (source.kind == CalendarSource::Kind::subscription) {
-      auto old = std::find_if(previous.begin(), previous.end(), [&](const StoreEntry& e) { return e.source == source; });
+      auto old =
+          std::find_if(previous.begin(), previous.end(), [&](const StoreEntry& e) { return e.source == source; });
       if (old != previous.end()) entry.calendar = old->calendar;
     }
     content.push_back(std::move(entry));

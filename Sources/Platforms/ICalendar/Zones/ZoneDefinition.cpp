@@ -52,7 +52,9 @@ std::optional<long> yearOf(std::string_view value) {
   return (value[0] - '0') * 1000L + (value[1] - '0') * 100L + (value[2] - '0') * 10L + (value[3] - '0');
 }
 
-long listLength(std::string_view values) { return 1 + static_cast<long>(std::count(values.begin(), values.end(), ',')); }
+long listLength(std::string_view values) {
+  return 1 + static_cast<long>(std::count(values.begin(), values.end(), ','));
+}
 
 // A COUNT or INTERVAL: its leading digits, at most 999,999,999.
 long numberIn(std::string_view value) {

@@ -24,7 +24,6 @@ const char* kWindowsZone =
     "BEGIN:DAYLIGHT\nDTSTART:16010101T020000\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0200\n"
     "RRULE:FREQ=YEARLY;BYDAY=-1SU;BYMONTH=3\nEND:DAYLIGHT\nEND:VTIMEZONE\n";
 
-
 // The value of the first line of `name` in a component's text ("" when there is none).
 std::string valueOf(const std::string& component, const std::string& name) {
   std::size_t at = component.find("\n" + name);
@@ -62,8 +61,7 @@ TEST(ComponentCollection, GivesTheMeetingsAndIdentifiersAFileGives) {
     std::string given;  // as the calendar service hands it over, where it differs
   } cases[] = {
       {"a daily series with an exception and a moved occurrence", kSeries + kMoved, ""},
-      {"the same, with the EXDATE the service adds for the moved occurrence",
-       kSeries + kMoved,
+      {"the same, with the EXDATE the service adds for the moved occurrence", kSeries + kMoved,
        event("UID:standup\nDTSTART;TZID=Europe/Berlin:20261207T093000\nDTEND;TZID=Europe/Berlin:20261207T094500\n"
              "RRULE:FREQ=DAILY\nEXDATE;TZID=Europe/Berlin:20261208T093000\nSUMMARY:Standup\n"
              "EXDATE:20261209T093000") +
@@ -73,8 +71,9 @@ TEST(ComponentCollection, GivesTheMeetingsAndIdentifiersAFileGives) {
            event("UID:sync\nRECURRENCE-ID;RANGE=THISANDFUTURE:20261209T080000Z\nDTSTART:20261209T100000Z\n"
                  "DURATION:PT30M\nSUMMARY:Sync (later)"),
        ""},
-      {"a Windows zone", std::string(kWindowsZone) + event("UID:win\nDTSTART;TZID=W. Europe Standard Time:"
-                                                           "20261208T150000\nDURATION:PT1H\nSUMMARY:Outlook"),
+      {"a Windows zone",
+       std::string(kWindowsZone) + event("UID:win\nDTSTART;TZID=W. Europe Standard Time:"
+                                         "20261208T150000\nDURATION:PT1H\nSUMMARY:Outlook"),
        ""},
       {"a zone of the calendar's own",
        std::string(kCustomZone) +
@@ -97,8 +96,9 @@ TEST(ComponentCollection, FollowsChangesToOneEventWithoutTouchingTheOthers) {
   ComponentCollection collection;
   collection.put("a", "", event("UID:a\nDTSTART:20261207T080000Z\nSUMMARY:A"));
   collection.put("b", "", event("UID:b\nDTSTART:20261207T090000Z\nRRULE:FREQ=DAILY;COUNT=2\nSUMMARY:B"));
-  collection.put("b", "20261208T090000Z", event("UID:b\nRECURRENCE-ID:20261208T090000Z\nDTSTART:20261208T120000Z\n"
-                                                "SUMMARY:B moved"));
+  collection.put("b", "20261208T090000Z",
+                 event("UID:b\nRECURRENCE-ID:20261208T090000Z\nDTSTART:20261208T120000Z\n"
+                       "SUMMARY:B moved"));
   auto first = collection.calendar();
   EXPECT_EQ(titlesIn(*first, kFrom, kTo), (std::vector<std::string>{"A", "B", "B moved"}));
   EXPECT_FALSE(collection.changed());
@@ -110,8 +110,9 @@ TEST(ComponentCollection, FollowsChangesToOneEventWithoutTouchingTheOthers) {
 
   collection.remove("b", "20261208T090000Z");  // the moved occurrence goes back in place
   EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{"A renamed", "B", "B"}));
-  collection.put("b", "20261208T090000Z", event("UID:b\nRECURRENCE-ID:20261208T090000Z\nDTSTART:20261208T120000Z\n"
-                                                "SUMMARY:B moved"));
+  collection.put("b", "20261208T090000Z",
+                 event("UID:b\nRECURRENCE-ID:20261208T090000Z\nDTSTART:20261208T120000Z\n"
+                       "SUMMARY:B moved"));
   collection.remove("b", "");  // the whole series, reported as its master alone
   EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{"A renamed"}));
   collection.remove("gone", "");
@@ -119,8 +120,9 @@ TEST(ComponentCollection, FollowsChangesToOneEventWithoutTouchingTheOthers) {
 
   // An occurrence detached from an event that never repeated (no service writes that):
   // both are kept.
-  collection.put("a", "20261207T080000Z", event("UID:a\nRECURRENCE-ID:20261207T080000Z\nDTSTART:20261207T090000Z\n"
-                                                "SUMMARY:A detached"));
+  collection.put("a", "20261207T080000Z",
+                 event("UID:a\nRECURRENCE-ID:20261207T080000Z\nDTSTART:20261207T090000Z\n"
+                       "SUMMARY:A detached"));
   EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{"A renamed", "A detached"}));
   collection.remove("a", "");
   EXPECT_EQ(titlesIn(*collection.calendar(), kFrom, kTo), (std::vector<std::string>{}));

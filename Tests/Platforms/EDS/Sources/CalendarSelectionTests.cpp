@@ -22,7 +22,9 @@ TEST(CalendarSelection, PicksTheCalendarsTheEntriesAskFor) {
       {"by UID", {"hidden-uid"}, {"hidden-uid"}, {}},
       {"birthdays by name", {"Birthdays & Anniversaries"}, {"birthdays"}, {}},
       {"disabled calendars never, and unknown names reported", {"Old", "Nope", "Nope"}, {}, {"Old", "Nope"}},
-      {"all and a name together, each calendar once", {"", "Holidays"}, {"system-calendar", "work-uid", "hidden-uid"},
+      {"all and a name together, each calendar once",
+       {"", "Holidays"},
+       {"system-calendar", "work-uid", "hidden-uid"},
        {}},
       {"nothing asked", {}, {}, {}},
   };

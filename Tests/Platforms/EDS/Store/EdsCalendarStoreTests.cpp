@@ -22,7 +22,6 @@ std::string timedEvent(const std::string& uid, const std::string& title, int day
          "\r\nEND:VEVENT\r\n";
 }
 
-
 using EdsCalendarStoreTest = EdsStoreFixture;
 
 TEST_F(EdsCalendarStoreTest, GivesWhatTheSameCalendarFileGives) {
@@ -111,8 +110,9 @@ TEST_F(EdsCalendarStoreTest, KeepsTheEventsWhileTheFactoryRestartsAndFollowsItAg
 TEST_F(EdsCalendarStoreTest, HoldsTheComingWeeksAndLoadsAnotherTimeOnceAskedFor) {
   auto calendar = EdsTestCalendar::create("velto-test-range", "Range");
   calendar->add(timedEvent("soon", "Soon", 8, 9));
-  calendar->add("BEGIN:VEVENT\r\nUID:summer\r\nDTSTART:20270615T090000Z\r\nDURATION:PT1H\r\nSUMMARY:Next summer\r\n"
-                "END:VEVENT\r\n");
+  calendar->add(
+      "BEGIN:VEVENT\r\nUID:summer\r\nDTSTART:20270615T090000Z\r\nDURATION:PT1H\r\nSUMMARY:Next summer\r\n"
+      "END:VEVENT\r\n");
   open({"eds:Range"});
   ASSERT_EQ(requestAccess(), true);
   EXPECT_EQ(titles(kFrom, kTo), Titles{"Soon"});
@@ -138,7 +138,10 @@ TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
       {"by UID", {"EDS:velto-test-named"}, true, nullptr},
       {"a name nobody has", {"eds:Nobody's"}, false, "Evolution Data Server has no enabled calendar of that name"},
       {"no desktop entries", {"/some/file.ics"}, false, nullptr},
-      {"the libecal module missing", {"eds:Named"}, false, "which Velto cannot read here: /nowhere/velto-eds.so",
+      {"the libecal module missing",
+       {"eds:Named"},
+       false,
+       "which Velto cannot read here: /nowhere/velto-eds.so",
        "/nowhere/velto-eds.so"},
   };
   for (const auto& [what, entries, granted, problem, module] : cases) {

@@ -20,7 +20,8 @@ struct Printed {
 // EDS runs on the real clock).
 Printed printedBy(const QStringList& arguments, const char* extraVariable = nullptr) {
   QProcessEnvironment environment = EdsSession::get().environment();
-  if (extraVariable) environment.insert(QString(extraVariable).section('=', 0, 0), QString(extraVariable).section('=', 1));
+  if (extraVariable)
+    environment.insert(QString(extraVariable).section('=', 0, 0), QString(extraVariable).section('=', 1));
   environment.insert("TZ", "Europe/Berlin");
   environment.insert("LANG", "en_US.UTF-8");
   environment.insert("LC_ALL", "en_US.UTF-8");

@@ -14,10 +14,9 @@ namespace CorlaMeetings::Testing {
 
 namespace {
 
-constexpr const char* kServices[] = {"org.gnome.evolution.dataserver.Calendar8",
-                                     "org.gnome.evolution.dataserver.AddressBook10",
-                                     "org.gnome.evolution.dataserver.UserPrompter0",
-                                     "org.gnome.evolution.dataserver.Sources5"};
+constexpr const char* kServices[] = {
+    "org.gnome.evolution.dataserver.Calendar8", "org.gnome.evolution.dataserver.AddressBook10",
+    "org.gnome.evolution.dataserver.UserPrompter0", "org.gnome.evolution.dataserver.Sources5"};
 
 bool waitUntilGone(int pid, int milliseconds) {
   QDeadlineTimer deadline(milliseconds);

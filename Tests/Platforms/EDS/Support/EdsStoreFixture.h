@@ -10,8 +10,8 @@
 
 #include "EDS/Store/EdsCalendarStore.h"
 #include "Platforms/EDS/Support/EdsSession.h"
-#include "Platforms/Qt/EventLoopSupport.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
+#include "Platforms/Qt/EventLoopSupport.h"
 #include "Qt/QtRunLoop.h"
 #include "Simulated/SimulatedClock.h"
 
@@ -64,7 +64,9 @@ class EdsStoreFixture : public ::testing::Test {
 
   // The notifications once the last change is a quiet period old.
   int notificationsOnceQuiet() {
-    runEventsFor(static_cast<int>(duration_cast<std::chrono::milliseconds>(EdsCalendarStoreOptions().changeQuiet).count()) + 1000);
+    runEventsFor(
+        static_cast<int>(duration_cast<std::chrono::milliseconds>(EdsCalendarStoreOptions().changeQuiet).count()) +
+        1000);
     return notifications_;
   }
 

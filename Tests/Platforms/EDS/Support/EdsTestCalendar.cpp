@@ -45,8 +45,8 @@ std::unique_ptr<EdsTestCalendar> EdsTestCalendar::createCalDav(const std::string
                                                                const std::string& url) {
   ESource* source = newSource(uid, name, "caldav-stub", "caldav");
   GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
-  e_source_webdav_set_uri(static_cast<ESourceWebdav*>(e_source_get_extension(source, E_SOURCE_EXTENSION_WEBDAV_BACKEND)),
-                          uri);
+  e_source_webdav_set_uri(
+      static_cast<ESourceWebdav*>(e_source_get_extension(source, E_SOURCE_EXTENSION_WEBDAV_BACKEND)), uri);
   auto* authentication =
       static_cast<ESourceAuthentication*>(e_source_get_extension(source, E_SOURCE_EXTENSION_AUTHENTICATION));
   e_source_authentication_set_host(authentication, g_uri_get_host(uri));
@@ -88,8 +88,8 @@ EdsTestCalendar::~EdsTestCalendar() {
 void EdsTestCalendar::connect() {
   if (client_ || !source_) return;
   GError* error = nullptr;
-  client_ = E_CAL_CLIENT(e_cal_client_connect_sync(source_, E_CAL_CLIENT_SOURCE_TYPE_EVENTS,
-                                                    static_cast<guint32>(-1), nullptr, &error));  // no waiting: a local calendar
+  client_ = E_CAL_CLIENT(e_cal_client_connect_sync(source_, E_CAL_CLIENT_SOURCE_TYPE_EVENTS, static_cast<guint32>(-1),
+                                                   nullptr, &error));  // no waiting: a local calendar
   ASSERT_NE(client_, nullptr) << failure(error);
 }
 
@@ -118,8 +118,8 @@ void EdsTestCalendar::modify(const std::string& event) {
   ICalComponent* component = i_cal_component_new_from_string(event.c_str());
   ASSERT_NE(component, nullptr);
   GError* error = nullptr;
-  EXPECT_TRUE(e_cal_client_modify_object_sync(client_, component, E_CAL_OBJ_MOD_ALL, E_CAL_OPERATION_FLAG_NONE,
-                                              nullptr, &error))
+  EXPECT_TRUE(e_cal_client_modify_object_sync(client_, component, E_CAL_OBJ_MOD_ALL, E_CAL_OPERATION_FLAG_NONE, nullptr,
+                                              &error))
       << failure(error);
   g_object_unref(component);
 }

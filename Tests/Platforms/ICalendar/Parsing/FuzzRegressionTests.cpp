@@ -8,7 +8,6 @@
 namespace CorlaMeetings::Testing {
 namespace {
 
-
 // A zone ICU doesn't know, so the calendar's own definition is read.
 std::string meetingInOwnZone(const std::string& observances) {
   return calendarWith("BEGIN:VTIMEZONE\nTZID:Fantasia Time\n" + observances + "END:VTIMEZONE\n" +
@@ -19,7 +18,8 @@ TEST(ParsedCalendarFuzzRegression, ZoneDefinitionsAreReadWholeOrNotAtAll) {
   // ICU read both without complaint but built no zone, and asking it for an offset crashed.
   // An observance of another name is no definition; a DTSTART with VALUE=DATE-TIME is one.
   const std::string observance = "TZOFFSETFROM:+0300\nTZOFFSETTO:+0300\nEND:STANDARD\n";
-  const ParseResult misnamed = parseCalendar(meetingInOwnZone("BEGIN:RTANDARD\nDTSTART:19700101T000000\n" + observance));
+  const ParseResult misnamed =
+      parseCalendar(meetingInOwnZone("BEGIN:RTANDARD\nDTSTART:19700101T000000\n" + observance));
   ASSERT_NE(misnamed.calendar, nullptr);
   EXPECT_THAT(misnamed.problems, Contains(HasSubstr("not STANDARD or DAYLIGHT")));
   // Read as floating: Berlin wall-clock time under the tests' TZ.

@@ -26,10 +26,15 @@ TEST(ParsedCalendarBadInput, HostileInvitesCostOnlyThemselves) {
   EXPECT_THAT(titlesIn(*result.calendar, utcTime(1970, 1, 1), utcTime(1970, 1, 5)),
               ElementsAre("Every minute since 1970"));
   EXPECT_THAT(titlesIn(*result.calendar, utcTime(2025, 2, 1), utcTime(2025, 3, 31)), IsEmpty());
-  for (const auto& [uid, why] : std::vector<std::pair<std::string, std::string>>{
-           {"'minutely-count'", "every 15 minutes"}, {"'secondly'", "every few seconds"},
-           {"'hourly-count'", "cut short"}, {"'february-thirtieth'", "no date"}, {"'fifth-monday-first'", "no date"},
-           {"'daily-never'", "no month"}, {"'sixth-monday'", "no date"}, {"'Bomb Time'", "not yearly"}}) {
+  for (const auto& [uid, why] :
+       std::vector<std::pair<std::string, std::string>>{{"'minutely-count'", "every 15 minutes"},
+                                                        {"'secondly'", "every few seconds"},
+                                                        {"'hourly-count'", "cut short"},
+                                                        {"'february-thirtieth'", "no date"},
+                                                        {"'fifth-monday-first'", "no date"},
+                                                        {"'daily-never'", "no month"},
+                                                        {"'sixth-monday'", "no date"},
+                                                        {"'Bomb Time'", "not yearly"}}) {
     EXPECT_THAT(result.problems, Contains(AllOf(HasSubstr(uid), HasSubstr(why))));
   }
 }
@@ -59,8 +64,8 @@ TEST(ParsedCalendarBadInput, TextWithoutACalendarIsNoneAndOneWithoutGoodEventsIs
   std::mt19937 random(42);
   std::string binary(64 << 10, '\0');
   for (char& byte : binary) byte = static_cast<char>(random() & 0xff);
-  for (const std::string& text : {std::string(), std::string("hello\r\nthis is no calendar\n"), binary,
-                                  goodEvent("Bare", 4)}) {
+  for (const std::string& text :
+       {std::string(), std::string("hello\r\nthis is no calendar\n"), binary, goodEvent("Bare", 4)}) {
     EXPECT_EQ(parseCalendar(text).calendar, nullptr);
   }
   for (const std::string& text : {calendarWith(""), calendarWith(event("SUMMARY:No start")),
@@ -83,10 +88,12 @@ TEST(ParsedCalendarBadInput, ProblemsAndOccurrencesAreCapped) {
 }
 
 TEST(ParsedCalendarBadInput, AnyLineEndCaseAndByteOrderMarkIsRead) {
-  const std::string text = "\xEF\xBB\xBF" "begin:vcalendar\r\nVERSION:2.0\r\n"
-                           "BEGIN:VEVENT\r\nUID:a\r\nSummary:Folded\r\n  in two\r\nDTSTART:20240301T090000Z\r\n"
-                           "END:VEVENT\rBEGIN:VEvent\rUID:b\rSUMMARY:Lone CR\rDTSTART:20240302T090000Z\rend:vevent\n"
-                           "BEGIN:VEVENT\nUID:c\nSUMMARY:LF\nDTSTART:20240303T090000Z\nEND:VEVENT\n\n\r\nEND:VCALENDAR";
+  const std::string text =
+      "\xEF\xBB\xBF"
+      "begin:vcalendar\r\nVERSION:2.0\r\n"
+      "BEGIN:VEVENT\r\nUID:a\r\nSummary:Folded\r\n  in two\r\nDTSTART:20240301T090000Z\r\n"
+      "END:VEVENT\rBEGIN:VEvent\rUID:b\rSUMMARY:Lone CR\rDTSTART:20240302T090000Z\rend:vevent\n"
+      "BEGIN:VEVENT\nUID:c\nSUMMARY:LF\nDTSTART:20240303T090000Z\nEND:VEVENT\n\n\r\nEND:VCALENDAR";
   EXPECT_THAT(titlesIn(text, utcTime(2024, 3, 1), utcTime(2024, 3, 4)), ElementsAre("Folded in two", "Lone CR", "LF"));
 }
 

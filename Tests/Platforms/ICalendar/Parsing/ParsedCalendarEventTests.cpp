@@ -4,23 +4,23 @@ namespace CorlaMeetings::Testing {
 namespace {
 
 TEST(ParsedCalendarEvents, PropertiesBecomeTheEventsTexts) {
-  auto found = parsed(calendarWith(
-                          event("UID:sync@example.com\nSUMMARY:Team sync\\, weekly\nLOCATION:Room 4\\; 2nd floor\n"
+  auto found =
+      parsed(calendarWith(event("UID:sync@example.com\nSUMMARY:Team sync\\, weekly\nLOCATION:Room 4\\; 2nd floor\n"
                                 "DESCRIPTION:Join:\\nhttps://zoom.us/j/123\nURL:https://example.com/a?b=c\\,d\n"
                                 "DTSTART:20240115T090000Z") +
                           event("SUMMARY:Caf\xE9 \xF0\x9F\x98\x80\nSTATUS:CANCELLED\nDTSTART:20240115T100000Z") +
                           event("DTSTART:20240115T110000Z")))
-                   ->occurrences(utcTime(2024, 1, 15), utcTime(2024, 1, 16));
+          ->occurrences(utcTime(2024, 1, 15), utcTime(2024, 1, 16));
   ASSERT_EQ(found.size(), 3u);
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a->startDate < b->startDate; });
   EXPECT_EQ(found[0]->eventIdentifier, "sync@example.com");
   EXPECT_EQ(found[0]->title, "Team sync, weekly");
   EXPECT_EQ(found[0]->location, "Room 4; 2nd floor");
   EXPECT_EQ(found[0]->notes, "Join:\nhttps://zoom.us/j/123");
-  EXPECT_EQ(found[0]->URL, "https://example.com/a?b=c\\,d");  // as written
+  EXPECT_EQ(found[0]->URL, "https://example.com/a?b=c\\,d");       // as written
   EXPECT_EQ(found[1]->title, "Caf\xEF\xBF\xBD \xF0\x9F\x98\x80");  // cancelled yet kept; bad UTF-8 replaced
-  for (const auto& absent : {found[2]->eventIdentifier, found[2]->title, found[2]->location, found[2]->notes,
-                             found[2]->URL}) {
+  for (const auto& absent :
+       {found[2]->eventIdentifier, found[2]->title, found[2]->location, found[2]->notes, found[2]->URL}) {
     EXPECT_EQ(absent, std::nullopt);
   }
 }

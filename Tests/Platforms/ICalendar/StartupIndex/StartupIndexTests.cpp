@@ -18,7 +18,8 @@ using testing_support::kDayEnd;
 using testing_support::TemporaryFolder;
 using testing_support::writeFile;
 
-const std::string kStandup = calendarWith(event("UID:standup\nDTSTART:20300101T090000Z\nDURATION:PT15M\nSUMMARY:Standup"));
+const std::string kStandup =
+    calendarWith(event("UID:standup\nDTSTART:20300101T090000Z\nDURATION:PT15M\nSUMMARY:Standup"));
 // The same number of bytes, thirty years earlier.
 const std::string kOldStandup =
     calendarWith(event("UID:standup\nDTSTART:20000101T090000Z\nDURATION:PT15M\nSUMMARY:Standup"));
@@ -70,28 +71,34 @@ void rewritten(const std::string& path, const std::function<void(std::string&)>&
 TEST_F(StartupIndexTest, IndexIsBelievedOnlyWhenItIsThisCalendarsAndWhole) {
   const StrangeIndex cases[] = {
       {"intact", saved, 0s, true},
-      {"cut short", [](auto path, auto id, auto lie) {
+      {"cut short",
+       [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { bytes.resize(bytes.size() / 2); });
        }},
-      {"a byte changed", [](auto path, auto id, auto lie) {
+      {"a byte changed",
+       [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { bytes[bytes.size() - 20] ^= 1; });
        }},
       {"not an index", [](auto path, auto, auto) { writeFile(path, "BEGIN:VCALENDAR\r\n"); }},
-      {"an older format", [](auto path, auto id, auto lie) {
+      {"an older format",
+       [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { --bytes[8]; });
        }},
-      {"another build's", [](auto path, auto id, auto lie) {
+      {"another build's",
+       [](auto path, auto id, auto lie) {
          id.program = "an older build";
          saved(path, id, lie);
        }},
-      {"another calendar's", [](auto path, auto id, auto lie) {
+      {"another calendar's",
+       [](auto path, auto id, auto lie) {
          id.source += "-other";
          saved(path, id, lie);
        }},
-      {"made in another zone", [](auto path, auto id, auto lie) {
+      {"made in another zone",
+       [](auto path, auto id, auto lie) {
          id.zone = "Pacific/Kiritimati 2099z";
          saved(path, id, lie);
        }},
@@ -109,7 +116,8 @@ TEST_F(StartupIndexTest, IndexIsBelievedOnlyWhenItIsThisCalendarsAndWhole) {
     StartupIndexOptions options = this->options();
     options.settle = strange.settle;
     SourceReader reader(source, {}, options);
-    EXPECT_EQ(startupTitles(reader), strange.believed ? std::vector<std::string>{} : std::vector<std::string>{"Standup"});
+    EXPECT_EQ(startupTitles(reader),
+              strange.believed ? std::vector<std::string>{} : std::vector<std::string>{"Standup"});
     // What was not believed is replaced by what was read.
     if (strange.believed || strange.settle > 0s) continue;
     EXPECT_EQ(reader.saveIndex(), "");
@@ -178,8 +186,8 @@ const std::vector<std::string> kFarReaching = {
 };
 
 TEST_F(StartupIndexTest, SeriesReachingTheDayFromYearsAgoAreRead) {
-  const std::vector<std::string> expected = {"Counted", "Dated", "Floating", "Moved here", "Sabbatical",
-                                             "Shifted a year", "Until", "Weekly since 2020"};
+  const std::vector<std::string> expected = {"Counted",    "Dated",          "Floating", "Moved here",
+                                             "Sabbatical", "Shifted a year", "Until",    "Weekly since 2020"};
   std::string all;
   for (std::size_t i = 0; i < kFarReaching.size(); ++i) {
     writeFile(folder / ("calendars/" + std::to_string(i) + ".ics"), calendarWith(kFarReaching[i]));

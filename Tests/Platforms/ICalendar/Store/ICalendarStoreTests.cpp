@@ -98,9 +98,11 @@ TEST_F(ICalendarStoreTest, NotifiesAfterAnEditWithTheNewContentAlreadyIn) {
   using Edit = std::function<void(const TemporaryFolder&)>;
   const Titles standupPlanningReview{"09:00 Standup", "11:00 Planning", "13:00 Review"};
   const std::tuple<const char*, Edit, Titles> cases[] = {
-      {"a file rewritten in place", [](auto& f) { writeFile(f / "cal.ics", calendarText(kPlanning)); },
+      {"a file rewritten in place",
+       [](auto& f) { writeFile(f / "cal.ics", calendarText(kPlanning)); },
        {"11:00 Planning", "13:00 Review"}},
-      {"a file replaced by a rename", [](auto& f) { replaceFile(f / "cal.ics", calendarText(kPlanning)); },
+      {"a file replaced by a rename",
+       [](auto& f) { replaceFile(f / "cal.ics", calendarText(kPlanning)); },
        {"11:00 Planning", "13:00 Review"}},
       {"a file created where a missing one was listed",
        [](auto& f) { writeFile(f / "later.ics", calendarText(kPlanning)); }, standupPlanningReview},
@@ -144,9 +146,9 @@ TEST_F(ICalendarStoreTest, RefusesWhatCouldHangOrExhaustItAndReadsTheRest) {
   makeStore({folder / "vdir", folder / "lonely-fifo.ics"}, options);
   EXPECT_TRUE(accessGranted());
   EXPECT_EQ(titles(), Titles{"09:00 Standup"});
-  for (const char* reported : {"big.ics: larger than 4096 bytes", "fifo.ics: not a regular file",
-                               "zero.ics: not a regular file", "loop-a.ics: Too many levels of symbolic links",
-                               "lonely-fifo.ics: not a regular file"}) {
+  for (const char* reported :
+       {"big.ics: larger than 4096 bytes", "fifo.ics: not a regular file", "zero.ics: not a regular file",
+        "loop-a.ics: Too many levels of symbolic links", "lonely-fifo.ics: not a regular file"}) {
     EXPECT_GT(problems(reported), 0u) << reported;
   }
 }

@@ -28,7 +28,8 @@ TEST(ParsedCalendarTimeZones, IcuZonesWinOverTheCalendarsDefinition) {
 // Names a zone goes by; and names of no usable zone, read as floating (Berlin, under the
 // tests' TZ) with a note why.
 TEST(ParsedCalendarTimeZones, ZoneNamesReachTheirZoneOrAreReadAsFloating) {
-  const std::tuple<const char*, const char*, const char*> cases[] = {  // TZID, zone, note
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      // TZID, zone, note
       {"\"America/New_York\"", "America/New_York", ""},
       {"US/Eastern", "America/New_York", ""},
       {"New Zealand Standard Time", "Pacific/Auckland", ""},
@@ -104,10 +105,10 @@ TEST(ParsedCalendarTimeZones, AllDayOccurrenceIsNamedByTheDayItsRecurrenceIdIsWr
     SCOPED_TRACE(userZone);
     ScopedDefaultZone user(userZone);
     for (const char* writtenIn : {"Asia/Hong_Kong", "Europe/London"}) {
-      const auto calendar = parsed(calendarWith(
-          event("UID:h\nSUMMARY:Holiday\nDTSTART;VALUE=DATE:20020610\nRRULE:FREQ=YEARLY") +
-          event(std::string("UID:h\nSUMMARY:Moved\nRECURRENCE-ID;TZID=") + writtenIn +
-                ":20030610T000000\nDTSTART;VALUE=DATE:20030609")));
+      const auto calendar =
+          parsed(calendarWith(event("UID:h\nSUMMARY:Holiday\nDTSTART;VALUE=DATE:20020610\nRRULE:FREQ=YEARLY") +
+                              event(std::string("UID:h\nSUMMARY:Moved\nRECURRENCE-ID;TZID=") + writtenIn +
+                                    ":20030610T000000\nDTSTART;VALUE=DATE:20030609")));
       EXPECT_THAT(seenIn(*calendar, localTime(2003, 6, 8), localTime(2003, 6, 12)),
                   ElementsAre(Seen{"Moved", localTime(2003, 6, 9), localTime(2003, 6, 10), true}))
           << writtenIn;

@@ -23,7 +23,8 @@ const std::string kBerlinRules =
 std::vector<Instant> startsAt(const std::string& definitions, const std::string& tzid,
                               const std::vector<std::string>& localTimes) {
   std::string events;
-  for (const auto& local : localTimes) events += event("UID:" + local + "\nSUMMARY:M\nDTSTART;TZID=" + tzid + ":" + local);
+  for (const auto& local : localTimes)
+    events += event("UID:" + local + "\nSUMMARY:M\nDTSTART;TZID=" + tzid + ":" + local);
   return startsIn(calendarWith(definitions + events), utcTime(1900, 1, 1), utcTime(2100, 1, 1));
 }
 
