@@ -23,11 +23,13 @@ TEST(MeetingCardView, ShowsTheMeetingInProgressInLimeAndOthersInBlue) {
     Instant start, end;
     const char* status;
     bool live;
+    // clang-format off
   } cases[] = {
       {now - 10min, now + 20min, "Live now", true},  {now, now + 20min, "Live now", true},
       {now + 30s, now + 30min, "Starts now", false}, {now + 12min, now + 30min, "In 12m", false},
       {now - 1h, now - 1s, "Ended", false},          {now - 1h, now - 1h, "Ended", false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto view = card(meeting(c.start, c.end));
     EXPECT_EQ(view.accentBar().backgroundColor, c.live ? veltoLime() : veltoBlue()) << c.status;
@@ -41,6 +43,7 @@ TEST(MeetingCardView, LocationFallsBackToTheServiceOrHostOfTheLink) {
     std::optional<std::string> location;
     std::optional<std::string> link;
     const char* shown;
+    // clang-format off
   } cases[] = {
       {" \u00A0Room 4\u3000\n", zoomLink, "Room 4"},
       {" \n\t\u2028", zoomLink, "Zoom"},
@@ -50,6 +53,7 @@ TEST(MeetingCardView, LocationFallsBackToTheServiceOrHostOfTheLink) {
       {"", "mailto:someone@example.com", "No location"},
       {std::nullopt, std::nullopt, "No location"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(card(meeting(now + 1h, now + 2h, c.location, c.link)).locationLabel().text, c.shown)
         << c.link.value_or("no link");
