@@ -8,10 +8,8 @@
 
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::localTime;
 
 // Newer locale data puts a narrow no-break space before AM/PM; the tests read it as a space.
 std::string withPlainSpaces(std::string text) {
@@ -102,4 +100,4 @@ TEST(DisplayText, TakesMalformedUtf8) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -5,10 +5,8 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "ui/DisplayText.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::meeting;
 
 const Instant now = std::chrono::sys_days{std::chrono::year{2026} / 6 / 10} + 14h;
 const char* const zoomLink = "https://acme.zoom.us/j/123456";
@@ -79,4 +77,4 @@ TEST(MeetingCardView, JoinRunsTheActionOnlyWithALinkAndWhileTheCardLives) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

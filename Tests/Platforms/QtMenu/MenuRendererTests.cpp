@@ -14,7 +14,7 @@
 #include "QtMenu/SectionTitleRow.h"
 #include "Support/AppDelegateFixture.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using testing::ElementsAre;
@@ -233,4 +233,4 @@ TEST_F(MenuRendererTest, OnScreenStaysOpenAcrossRefreshesShowingTheNewMeetings) 
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

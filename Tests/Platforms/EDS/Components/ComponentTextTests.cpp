@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Names = std::vector<std::string>;
@@ -44,4 +44,4 @@ TEST(ComponentText, TellsASeriesByItsRules) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Uids = std::vector<std::string>;
@@ -37,4 +37,4 @@ TEST(CalendarSelection, PicksTheCalendarsTheEntriesAskFor) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Kind = CalendarSource::Kind;
@@ -79,4 +79,4 @@ TEST(SourceList, DescriptionHidesWhatMayCarryAnAccessToken) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

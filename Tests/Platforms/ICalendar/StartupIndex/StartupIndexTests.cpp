@@ -13,10 +13,6 @@ namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::kDay;
-using testing_support::kDayEnd;
-using testing_support::TemporaryFolder;
-using testing_support::writeFile;
 
 const std::string kStandup =
     calendarWith(event("UID:standup\nDTSTART:20300101T090000Z\nDURATION:PT15M\nSUMMARY:Standup"));
@@ -149,7 +145,7 @@ TEST_F(StartupIndexTest, ChangedFileIsReadAgain) {
          const timespec times[2] = {before.st_atim, before.st_mtim};
          ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
        }},
-      {"saved as editors save", [](const std::string& path) { testing_support::replaceFile(path, kStandup); }},
+      {"saved as editors save", [](const std::string& path) { Testing::replaceFile(path, kStandup); }},
   };
   // clang-format on
   for (const Change& change : changes) {

@@ -6,10 +6,9 @@
 #include "ICalendar/Store/ICalendarStore.h"
 #include "Platforms/ICalendar/Support/StoreFixture.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
-using namespace testing_support;
 namespace fs = std::filesystem;
 using Titles = std::vector<std::string>;
 
@@ -201,4 +200,4 @@ TEST(FileWatcher, NoticesItsNamesAndItsDirectoryComingAndGoingButNotOtherEntries
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing
