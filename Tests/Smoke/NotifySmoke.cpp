@@ -31,9 +31,9 @@
 
 namespace {
 
-using CorlaMeetings::FakeNotificationServer;
-using CorlaMeetings::runEventsFor;
-using CorlaMeetings::runEventsUntil;
+using CorlaMeetings::Testing::FakeNotificationServer;
+using CorlaMeetings::Testing::runEventsFor;
+using CorlaMeetings::Testing::runEventsUntil;
 
 int failures = 0;
 

@@ -29,8 +29,8 @@
 
 namespace {
 
-using CorlaMeetings::runEventsFor;
-using CorlaMeetings::runEventsUntil;
+using CorlaMeetings::Testing::runEventsFor;
+using CorlaMeetings::Testing::runEventsUntil;
 
 // The panel's side: owns org.kde.StatusNotifierWatcher and notes who registers.
 class Watcher : public QDBusVirtualObject {

@@ -8,7 +8,7 @@
 #include "Simulated/SimulatedClock.h"
 #include "Simulated/SimulatedRunLoop.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 class CombinedCalendarStoreTest : public testing::Test {
@@ -64,4 +64,4 @@ TEST_F(CombinedCalendarStoreTest, ShowsTheEventsOfEveryStoreAndTheirChanges) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

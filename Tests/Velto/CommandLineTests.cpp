@@ -2,7 +2,7 @@
 
 #include "CommandLine.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 TEST(CommandLine, ReadsModesFormatsAndRepeatedCalendars) {
@@ -37,4 +37,4 @@ TEST(CommandLine, RejectsWhatItDoesNotKnow) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -12,7 +12,7 @@
 
 #include "CommandLine.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 std::set<std::string> optionsOfTheHelp() {
@@ -74,4 +74,4 @@ TEST(OptionDocumentation, EveryOptionOfTheHelpIsCompletedByEachShell) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

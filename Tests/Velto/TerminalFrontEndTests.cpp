@@ -10,10 +10,9 @@
 #include "TerminalFrontEnd.h"
 #include "app/AppDelegate.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
-using Testing::localTime;
 // Output whose reader has gone: every write fails. Counts the attempts.
 class GoneReaderBuffer : public std::streambuf {
  public:
@@ -182,4 +181,4 @@ TEST(StatusBarLine, ClassFollowsTheTitlesState) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

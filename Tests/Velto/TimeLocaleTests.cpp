@@ -8,7 +8,7 @@
 #include "Support/LocalTime.h"
 #include "ui/DisplayText.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // A meeting from 09:00 to 09:30 as the environment's locale shows it; ICU's default is put
@@ -47,4 +47,4 @@ TEST(TimeLocale, TimesFollowLcAllThenLcTimeThenLangButNotLcMessages) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

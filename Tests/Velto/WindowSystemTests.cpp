@@ -2,7 +2,7 @@
 
 #include "WindowSystem.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 TEST(WindowSystem, PicksAPlatformWhereTheDropDownCanBePlaced) {
@@ -30,4 +30,4 @@ TEST(WindowSystem, TellsWhetherAPlatformStartsWithoutDyingOfIt) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

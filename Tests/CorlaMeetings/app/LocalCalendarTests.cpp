@@ -4,11 +4,8 @@
 
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::clockChangesOf2026;
-using viewtest::localTime;
 
 TEST(LocalCalendar, DaysAcrossClockChangesLast23And25HoursAndKeepTheirWallClock) {
   EXPECT_EQ(LocalCalendar::startOfDay(localTime(2026, 6, 10) - 1us), localTime(2026, 6, 9));
@@ -42,4 +39,4 @@ TEST(LocalCalendar, DayStartsAtItsFirstInstantWhereMidnightIsSkippedOrRepeated) 
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

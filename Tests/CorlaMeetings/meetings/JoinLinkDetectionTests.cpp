@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::string_literals;
@@ -213,4 +213,4 @@ TEST(JoinLinkDetection, FiveMegabyteRunOfLinkCharacters) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::string_view_literals;
@@ -82,4 +82,4 @@ TEST(Url, ParsesMegabyteLinksWithoutRecursing) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

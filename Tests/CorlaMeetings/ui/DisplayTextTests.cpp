@@ -8,10 +8,8 @@
 
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::localTime;
 
 // Newer locale data puts a narrow no-break space before AM/PM; the tests read it as a space.
 std::string withPlainSpaces(std::string text) {
@@ -23,20 +21,14 @@ TEST(StartsInText, ReadsMinutesThenHoursAndMinutes) {
   const struct {
     Duration untilStart;
     const char* text;
+    // clang-format off
   } cases[] = {
-      {-300s, "Starts now"},
-      {0s, "Starts now"},
-      {59900ms, "Starts now"},
-      {60s, "In 1m"},
-      {119s, "In 1m"},
-      {3599s, "In 59m"},
-      {3600s, "In 1h 0m"},
-      {3660s, "In 1h 1m"},
-      {7199s, "In 1h 59m"},
-      {259200s, "In 72h 0m"},
-      {Duration::min(), "Starts now"},
+      {-300s, "Starts now"},          {0s, "Starts now"},  {59900ms, "Starts now"}, {60s, "In 1m"},
+      {119s, "In 1m"},                {3599s, "In 59m"},   {3600s, "In 1h 0m"},     {3660s, "In 1h 1m"},
+      {7199s, "In 1h 59m"},           {259200s, "In 72h 0m"}, {Duration::min(), "Starts now"},
       {Duration::max(), "In 2562047788h 0m"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(startsInText(c.untilStart), c.text) << c.untilStart.count();
 }
 
@@ -70,6 +62,7 @@ TEST(TruncatedWithEllipsis, CutsOnlyLongerTextAndNeverSplitsACharacter) {
   for (int i = 0; i < 18; ++i) eighteenFamilies += family;
   const struct {
     std::string text, cut;
+    // clang-format off
   } cases[] = {
       {"abcdefghijklmnopqr", "abcdefghijklmnopqr"},
       {"abcdefghijklmnopqrs", "abcdefghijklmnopq\u2026"},
@@ -77,6 +70,7 @@ TEST(TruncatedWithEllipsis, CutsOnlyLongerTextAndNeverSplitsACharacter) {
       {eighteenFamilies + "x", eighteenFamilies.substr(0, 17 * family.size()) + "\u2026"},
       {"abcdefghijklmnope\u0301rs", "abcdefghijklmnope\u0301\u2026"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(truncatedWithEllipsis(c.text, 18), c.cut) << c.text;
 }
 
@@ -84,6 +78,7 @@ TEST(CleanedMeetingName, DropsEveryCancellationMarkThenTrimsAndCuts) {
   const struct {
     const char* title;
     const char* cleaned;
+    // clang-format off
   } cases[] = {
       {"Cancelled: Design review", "Design review"},
       {"Sync Canceled: moved Canceled:", "Sync  moved"},
@@ -92,6 +87,7 @@ TEST(CleanedMeetingName, DropsEveryCancellationMarkThenTrimsAndCuts) {
       {"  Planning \n", "Planning"},
       {"Weekly team sync and notes", "Weekly team sync \u2026"},
   };
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(cleanedMeetingName(c.title, 18), c.cleaned) << c.title;
 }
 
@@ -104,4 +100,4 @@ TEST(DisplayText, TakesMalformedUtf8) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

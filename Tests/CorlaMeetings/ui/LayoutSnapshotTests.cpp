@@ -3,17 +3,15 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "ui/DisplayText.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::chrono_literals;
-using viewtest::layoutOf;
-using viewtest::meeting;
 
 // Every frame, font and colour of the drop-down's views, in one place: a change of layout
 // is a change of this text.
 TEST(LayoutSnapshot, HeaderMeetingCardAndStatusCard) {
-  const Instant now = viewtest::localTime(2026, 6, 10, 14);
+  const Instant now = localTime(2026, 6, 10, 14);
   SimulatedClock clock(now);
   const MeetingItem next = meeting(now + 1h, now + 2h, "Room 4", "https://acme.zoom.us/j/123456");
   const std::string range = timeRange(*next.event);
@@ -45,4 +43,4 @@ TEST(LayoutSnapshot, HeaderMeetingCardAndStatusCard) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -5,10 +5,8 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "ui/DisplayText.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::meeting;
 
 const Instant now = std::chrono::sys_days{std::chrono::year{2026} / 6 / 10} + 14h;
 const char* const zoomLink = "https://acme.zoom.us/j/123456";
@@ -23,11 +21,13 @@ TEST(MeetingCardView, ShowsTheMeetingInProgressInLimeAndOthersInBlue) {
     Instant start, end;
     const char* status;
     bool live;
+    // clang-format off
   } cases[] = {
       {now - 10min, now + 20min, "Live now", true},  {now, now + 20min, "Live now", true},
       {now + 30s, now + 30min, "Starts now", false}, {now + 12min, now + 30min, "In 12m", false},
       {now - 1h, now - 1s, "Ended", false},          {now - 1h, now - 1h, "Ended", false},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const auto view = card(meeting(c.start, c.end));
     EXPECT_EQ(view.accentBar().backgroundColor, c.live ? veltoLime() : veltoBlue()) << c.status;
@@ -41,6 +41,7 @@ TEST(MeetingCardView, LocationFallsBackToTheServiceOrHostOfTheLink) {
     std::optional<std::string> location;
     std::optional<std::string> link;
     const char* shown;
+    // clang-format off
   } cases[] = {
       {" \u00A0Room 4\u3000\n", zoomLink, "Room 4"},
       {" \n\t\u2028", zoomLink, "Zoom"},
@@ -50,6 +51,7 @@ TEST(MeetingCardView, LocationFallsBackToTheServiceOrHostOfTheLink) {
       {"", "mailto:someone@example.com", "No location"},
       {std::nullopt, std::nullopt, "No location"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(card(meeting(now + 1h, now + 2h, c.location, c.link)).locationLabel().text, c.shown)
         << c.link.value_or("no link");
@@ -75,4 +77,4 @@ TEST(MeetingCardView, JoinRunsTheActionOnlyWithALinkAndWhileTheCardLives) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

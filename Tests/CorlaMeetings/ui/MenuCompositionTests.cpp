@@ -17,6 +17,7 @@ TEST_F(MenuBarTitle, NamesTheNextMeetingWithinThreeHours) {
     double startsIn;
     std::string expected;
     StatusState state = StatusState::soon;
+    // clang-format off
   } cases[] = {
       {"Standup", 10800, "Velto Standup"},
       {"Standup", 10801, "Velto", StatusState::brand},
@@ -30,6 +31,7 @@ TEST_F(MenuBarTitle, NamesTheNextMeetingWithinThreeHours) {
       {"\U0001F468\u200D\U0001F469\u200D\U0001F467 family call 1234", 600,
        "Velto \U0001F468\u200D\U0001F469\u200D\U0001F467 family call 1234"},
   };
+  // clang-format on
   launch();
   for (const auto& c : cases) {
     sim.calendarStore.removeAllEvents();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // The drop-down and the panel's own menu both follow one model.
@@ -47,4 +47,4 @@ TEST(Menu, ObserversMayRemoveThemselvesOrOthersWhileBeingTold) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

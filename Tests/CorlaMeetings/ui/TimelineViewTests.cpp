@@ -5,7 +5,7 @@
 #include "CorlaMeetings/ui/ViewTestSupport.h"
 #include "app/LocalCalendar.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 // Readable failures: where a block is drawn, and which colour.
 void PrintTo(const RecordingGraphicsContext::Fill& fill, std::ostream* out) {
@@ -16,8 +16,6 @@ void PrintTo(const RecordingGraphicsContext::Fill& fill, std::ostream* out) {
 
 namespace {
 
-using viewtest::localTime;
-using viewtest::meeting;
 using Fill = RecordingGraphicsContext::Fill;
 
 constexpr double hourWidth = 354.0 / 96;
@@ -70,7 +68,7 @@ TEST_F(TimelineViewTest, ShowsTheMeetingInProgressInLimeIncludingItsEnds) {
 }
 
 TEST_F(TimelineViewTest, WindowOverAClockChangeSpansFourCalendarDays) {
-  const auto changes = viewtest::clockChangesOf2026();
+  const auto changes = clockChangesOf2026();
   ASSERT_FALSE(changes.empty());
   clock.set(changes[0].at - 36h);
   const Instant windowStart = LocalCalendar::startOfDay(clock.now());
@@ -82,4 +80,4 @@ TEST_F(TimelineViewTest, WindowOverAClockChangeSpansFourCalendarDays) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -21,11 +21,8 @@
 #include "ui/MeetingCardView.h"
 #include "ui/View.h"
 
-// Helpers for the view, menu and local-day tests, in their own namespace to keep clear of other
-// tests' helpers of the same name.
-namespace CorlaMeetings::viewtest {
-
-using Testing::localTime;
+// Helpers for the view, menu and local-day tests.
+namespace CorlaMeetings::Testing {
 
 struct ClockChange {
   Instant at;
@@ -92,4 +89,4 @@ inline MeetingItem meeting(Instant start, Instant end, std::optional<std::string
   return MeetingItem{std::move(event), link ? Url::parse(*link) : std::nullopt};
 }
 
-}  // namespace CorlaMeetings::viewtest
+}  // namespace CorlaMeetings::Testing

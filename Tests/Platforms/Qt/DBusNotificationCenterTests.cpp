@@ -19,7 +19,7 @@
 #include "Platforms/Qt/QStringPrinting.h"
 #include "Qt/ReminderPostingRight.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Claim = ReminderPostingRight::Claim;
@@ -260,4 +260,4 @@ TEST_F(DBusNotificationCenterTest, WithoutAServerPostingIsSilentAndAuthorization
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -11,7 +11,7 @@
 #include "Platforms/Qt/QStringPrinting.h"
 #include "meetings/Url.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // Stand-ins for the desktop's tools, as shell scripts in a scratch folder.
@@ -88,4 +88,4 @@ TEST_F(DesktopWorkspaceTest, LaunchesTheCalendarApplicationTheQueryNamesOnlyByAP
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

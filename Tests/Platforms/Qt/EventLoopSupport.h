@@ -5,7 +5,7 @@
 
 #include <functional>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 // Runs the Qt event loop until `done` holds or `limitMilliseconds` have passed; returns
 // `done()`. Tests wait on real events this way without ever hanging.
@@ -26,4 +26,4 @@ inline void runEventsFor(int milliseconds) {
   runEventsUntil([] { return false; }, milliseconds);
 }
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -10,7 +10,7 @@
 #include <set>
 #include <vector>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 // A notification server on a test bus (org.freedesktop.Notifications) that records what it
 // is asked. Ids count from 1; a Notify that names a live notification in replaces_id gets
@@ -64,4 +64,4 @@ class FakeNotificationServer : public QDBusVirtualObject {
   uint lastGiven = 0;  // the id the latest Notify got
 };
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

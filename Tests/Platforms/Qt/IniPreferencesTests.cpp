@@ -13,7 +13,7 @@
 
 #include "Platforms/Qt/QStringPrinting.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 class IniPreferencesTest : public testing::Test {
@@ -95,4 +95,4 @@ TEST_F(IniPreferencesTest, ReadOnlyModeReadsTheFileAndWritesNothing) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -11,7 +11,7 @@
 
 #include "Platforms/Qt/QStringPrinting.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // Lays out `relativePath` under `root` as an empty file; its absolute path.
@@ -54,4 +54,4 @@ TEST(NotificationIcon, NamesTheInstalledIconElseTheNearestFile) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

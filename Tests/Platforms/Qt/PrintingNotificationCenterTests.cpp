@@ -8,7 +8,7 @@
 #include "Simulated/SimulatedClock.h"
 #include "Simulated/SimulatedRunLoop.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // Invite texts are untrusted: they cannot add lines or send escape sequences to the terminal.
@@ -27,4 +27,4 @@ TEST(PrintingNotificationCenter, PrintsOneLineThatControlCharactersCannotBreakOr
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

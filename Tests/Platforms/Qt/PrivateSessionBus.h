@@ -11,7 +11,7 @@
 
 #include <memory>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 // A D-Bus daemon of our own: nothing of the user's session can answer on it. No service on
 // it is started on demand unless `serviceDir` names where to find them; they then see
@@ -81,4 +81,4 @@ inline PrivateSessionBus& testBus() {
 
 inline void stopTestBus() { sharedTestBus().reset(); }
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

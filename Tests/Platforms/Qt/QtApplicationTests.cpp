@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 TEST(QtApplication, TerminateBeforeTheLoopRunsStillEndsIt) {
@@ -16,4 +16,4 @@ TEST(QtApplication, TerminateBeforeTheLoopRunsStillEndsIt) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -13,6 +13,6 @@ int main(int argc, char** argv) {
   icu::Locale::setDefault(icu::Locale("en_US"), status);
   testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
-  CorlaMeetings::stopTestBus();
+  CorlaMeetings::Testing::stopTestBus();
   return result;
 }

@@ -15,7 +15,7 @@
 #include "Qt/QtRunLoop.h"
 #include "Simulated/SimulatedRunLoop.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // A driver owns a loop and lets time pass for it: jobs run only while it does.
@@ -170,4 +170,4 @@ TYPED_TEST(RunLoopContract, CarelessIntervalsAndDelaysNeitherSpinNorHang) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -14,7 +14,7 @@
 
 #include "Platforms/Qt/QStringPrinting.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Shown = ShownReminders::Shown;
@@ -119,4 +119,4 @@ TEST_F(ShownRemindersTest, KeepsNothingWithoutAPlaceOfItsOwn) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -17,7 +17,7 @@
 #include "Platforms/Qt/EventLoopSupport.h"
 #include "Platforms/Qt/PrivateSessionBus.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 const QString kLogindPath = QStringLiteral("/org/freedesktop/login1");
@@ -221,4 +221,4 @@ TEST_F(ZoneFiles, OtherChangesBesideTheZoneFilesAreNot) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // A 1280 x 1024 screen; `available` is what its panels leave.
@@ -66,4 +66,4 @@ TEST(DropDownPlacement, TakesTheAnchorFromThePointerOrThePanelWhenThePointCannot
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

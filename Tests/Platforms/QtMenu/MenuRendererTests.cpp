@@ -14,7 +14,7 @@
 #include "QtMenu/SectionTitleRow.h"
 #include "Support/AppDelegateFixture.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using testing::ElementsAre;
@@ -120,11 +120,13 @@ TEST_F(MenuRendererTest, KeyEquivalentsRunTheirCommandsAndCloseTheMenu) {
     Qt::Key key;
     const char* text;
     std::function<int()> effect;
+    // clang-format off
   } commands[] = {
       {Qt::Key_R, "r", [this] { return sim.calendarStore.queryCount(); }},
       {Qt::Key_O, "O", [this] { return sim.workspace.calendarApplicationOpenCount(); }},  // with Shift
       {Qt::Key_Q, "q", [this] { return sim.application.terminateCount(); }},
   };
+  // clang-format on
   for (const auto& command : commands) {
     open();
     const int before = command.effect();
@@ -231,4 +233,4 @@ TEST_F(MenuRendererTest, OnScreenStaysOpenAcrossRefreshesShowingTheNewMeetings) 
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 // A compositor's IPC socket that answers one message with `reply` and records what it got.
@@ -95,4 +95,4 @@ TEST(SwayIpc, AnswersNothingWhenThereIsNoCompositorOrNoSense) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

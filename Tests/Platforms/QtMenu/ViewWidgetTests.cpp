@@ -24,10 +24,8 @@ inline void PrintTo(const QRect& r, std::ostream* out) {
 }
 QT_END_NAMESPACE
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using viewtest::meeting;
 
 const QColor blue(46, 120, 255);
 const QColor lime(156, 255, 48);
@@ -194,4 +192,4 @@ TEST(ViewWidget, JoinButtonRunsTheActionOnlyWithALinkAndFitsItsTitle) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -9,7 +9,7 @@
 #include "Qt/IniPreferences.h"
 #include "QtTray/AutostartLoginItem.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 QByteArray contents(const QString& path) {
@@ -92,4 +92,4 @@ TEST(XdgConfigHome, PlacesTheEntryAndThePreferencesUnderAnAbsoluteOneOnly) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -17,7 +17,7 @@
 #include "ui/MeetingCardView.h"
 #include "ui/Menu.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -290,4 +290,4 @@ TEST(DBusMenuExporter, RunsAnActionOnlyAfterTheCallerHasReturned) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

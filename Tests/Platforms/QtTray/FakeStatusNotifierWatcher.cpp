@@ -2,7 +2,7 @@
 
 #include <QDBusMessage>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 namespace {
 const QString kService = QStringLiteral("org.kde.StatusNotifierWatcher");
@@ -28,4 +28,4 @@ bool FakeStatusNotifierWatcher::handleMessage(const QDBusMessage& message, const
   return true;
 }
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 // A panel's watcher on a test bus: owns org.kde.StatusNotifierWatcher while it lives and
 // records the items that register with it.
@@ -31,4 +31,4 @@ class FakeStatusNotifierWatcher : public QDBusVirtualObject {
   std::vector<Registration> registrations_;
 };
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -12,6 +12,6 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   const int result = RUN_ALL_TESTS();
-  CorlaMeetings::stopTestBus();
+  CorlaMeetings::Testing::stopTestBus();
   return result;
 }

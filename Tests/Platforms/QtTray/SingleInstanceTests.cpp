@@ -11,7 +11,7 @@
 #include "QtTray/ControlService.h"
 #include "QtTray/SingleInstance.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 class SingleInstanceOnBus : public testing::Test {
@@ -94,4 +94,4 @@ TEST_F(SingleInstanceOnBus, ACommandNobodyAnswersFailsWithAReason) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

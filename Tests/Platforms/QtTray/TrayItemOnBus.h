@@ -20,7 +20,7 @@
 #include "QtTray/TrayStatusItem.h"
 #include "ui/Menu.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 
 inline const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 inline const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
@@ -99,4 +99,4 @@ class TrayItemOnBus : public testing::Test {
   std::vector<std::pair<std::shared_ptr<Menu>, QPoint>> opened_;
 };
 
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -22,7 +22,7 @@
 #include "QtTray/TrayStatusItem.h"
 #include "ui/Menu.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using TrayStatusItemOnBus = TrayItemOnBus;
@@ -165,4 +165,4 @@ TEST(StatusNotifierPixmap, IsArgbInNetworkByteOrderRowByRow) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -5,7 +5,7 @@
 #include "Simulated/SimulatedClock.h"
 #include "Simulated/SimulatedRunLoop.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 const Instant kTen = Instant{10h};
@@ -47,4 +47,4 @@ TEST_F(SimulatedCalendarStoreTest, FindsEventsOverlappingTheWindowInInsertionOrd
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

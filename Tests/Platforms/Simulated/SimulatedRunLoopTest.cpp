@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 const Instant kStart = Instant{std::chrono::seconds{1'700'000'000}};
@@ -64,4 +64,4 @@ TEST_F(SimulatedRunLoopTest, RepeatingTimerKeepsItsGridFiresLateSkipsMissedPerio
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -59,9 +59,11 @@ TEST(ComponentCollection, GivesTheMeetingsAndIdentifiersAFileGives) {
     const char* what;
     std::string file;   // as exported
     std::string given;  // as the calendar service hands it over, where it differs
+    // clang-format off
   } cases[] = {
       {"a daily series with an exception and a moved occurrence", kSeries + kMoved, ""},
-      {"the same, with the EXDATE the service adds for the moved occurrence", kSeries + kMoved,
+      {"the same, with the EXDATE the service adds for the moved occurrence",
+       kSeries + kMoved,
        event("UID:standup\nDTSTART;TZID=Europe/Berlin:20261207T093000\nDTEND;TZID=Europe/Berlin:20261207T094500\n"
              "RRULE:FREQ=DAILY\nEXDATE;TZID=Europe/Berlin:20261208T093000\nSUMMARY:Standup\n"
              "EXDATE:20261209T093000") +
@@ -71,9 +73,8 @@ TEST(ComponentCollection, GivesTheMeetingsAndIdentifiersAFileGives) {
            event("UID:sync\nRECURRENCE-ID;RANGE=THISANDFUTURE:20261209T080000Z\nDTSTART:20261209T100000Z\n"
                  "DURATION:PT30M\nSUMMARY:Sync (later)"),
        ""},
-      {"a Windows zone",
-       std::string(kWindowsZone) + event("UID:win\nDTSTART;TZID=W. Europe Standard Time:"
-                                         "20261208T150000\nDURATION:PT1H\nSUMMARY:Outlook"),
+      {"a Windows zone", std::string(kWindowsZone) + event("UID:win\nDTSTART;TZID=W. Europe Standard Time:"
+                                                           "20261208T150000\nDURATION:PT1H\nSUMMARY:Outlook"),
        ""},
       {"a zone of the calendar's own",
        std::string(kCustomZone) +
@@ -81,6 +82,7 @@ TEST(ComponentCollection, GivesTheMeetingsAndIdentifiersAFileGives) {
        ""},
       {"an all-day event", event("UID:offsite\nDTSTART;VALUE=DATE:20261207\nSUMMARY:Offsite"), ""},
   };
+  // clang-format on
   for (const auto& [what, file, given] : cases) {
     SCOPED_TRACE(what);
     ComponentCollection collection;
@@ -155,6 +157,7 @@ TEST(ComponentCollection, ABadOrHostileComponentCostsOnlyItsOwnEvent) {
     const char* what;
     std::string component;
     std::string zone;
+    // clang-format off
   } cases[] = {
       {"no start", event("UID:bad\nSUMMARY:No start"), ""},
       {"not iCalendar at all", "garbage\n\x01\x02 END:VCALENDAR\nBEGIN:VEVENT\n", ""},
@@ -162,6 +165,7 @@ TEST(ComponentCollection, ABadOrHostileComponentCostsOnlyItsOwnEvent) {
       {"a huge line", event("UID:bad\nDTSTART:20261207T100000Z\nDESCRIPTION:" + std::string(8u << 20, 'x')), ""},
       {"an absurd zone", event("UID:bad\nDTSTART;TZID=Absurd:20261207T100000\nSUMMARY:Absurd"), kAbsurdZone},
   };
+  // clang-format on
   for (const auto& [what, component, zone] : cases) {
     SCOPED_TRACE(what);
     ComponentCollection collection;

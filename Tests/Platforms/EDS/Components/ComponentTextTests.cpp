@@ -2,28 +2,27 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Names = std::vector<std::string>;
 
 TEST(ComponentText, FindsTheZonesAComponentNames) {
+  // clang-format off
   const std::tuple<const char*, std::string, Names> cases[] = {
-      {"start and end, named once",
-       "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20261207T090000\r\n"
-       "DTEND;TZID=Europe/Berlin:20261207T100000\r\nEND:VEVENT\r\n",
+      {"start and end, named once", "BEGIN:VEVENT\r\nDTSTART;TZID=Europe/Berlin:20261207T090000\r\n"
+                                    "DTEND;TZID=Europe/Berlin:20261207T100000\r\nEND:VEVENT\r\n",
        {"Europe/Berlin"}},
       {"quoted, among other parameters, in any case",
        "EXDATE;VALUE=DATE-TIME;tzid=\"W. Europe Standard Time\";X=1:20261207T090000\n"
        "RECURRENCE-ID;TZID=Velto Test Zone:20261208T090000\n",
        {"W. Europe Standard Time", "Velto Test Zone"}},
-      {"across a folded line",
-       "DTSTART;TZID=/freeassociation.sourceforge.net/Eur\r\n ope/Berlin:20261207T090000\r\n",
+      {"across a folded line", "DTSTART;TZID=/freeassociation.sourceforge.net/Eur\r\n ope/Berlin:20261207T090000\r\n",
        {"/freeassociation.sourceforge.net/Europe/Berlin"}},
       {"not in values or quoted parameters",
-       "SUMMARY:;TZID=Nope\nDESCRIPTION;X-A=\";TZID=Nope\":x\nDTSTART:20261207T090000Z\n",
-       {}},
+       "SUMMARY:;TZID=Nope\nDESCRIPTION;X-A=\";TZID=Nope\":x\nDTSTART:20261207T090000Z\n", {}},
   };
+  // clang-format on
   for (const auto& [what, text, expected] : cases) {
     SCOPED_TRACE(what);
     EXPECT_EQ(referencedTimeZones(text), expected);
@@ -45,4 +44,4 @@ TEST(ComponentText, TellsASeriesByItsRules) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Uids = std::vector<std::string>;
@@ -16,18 +16,18 @@ TEST(CalendarSelection, PicksTheCalendarsTheEntriesAskFor) {
       {"off-uid", "Old", "local", false, true},
       {"team-uid", "Work", "google", true, false},
   };
+  // clang-format off
   const std::tuple<const char*, std::vector<std::string>, Uids, Uids> cases[] = {
       {"every selected and enabled calendar, birthdays left out", {""}, {"system-calendar", "work-uid"}, {}},
       {"by name, selected or not", {"Work"}, {"work-uid", "team-uid"}, {}},
       {"by UID", {"hidden-uid"}, {"hidden-uid"}, {}},
       {"birthdays by name", {"Birthdays & Anniversaries"}, {"birthdays"}, {}},
       {"disabled calendars never, and unknown names reported", {"Old", "Nope", "Nope"}, {}, {"Old", "Nope"}},
-      {"all and a name together, each calendar once",
-       {"", "Holidays"},
-       {"system-calendar", "work-uid", "hidden-uid"},
+      {"all and a name together, each calendar once", {"", "Holidays"}, {"system-calendar", "work-uid", "hidden-uid"},
        {}},
       {"nothing asked", {}, {}, {}},
   };
+  // clang-format on
   for (const auto& [what, wanted, uids, unmatched] : cases) {
     SCOPED_TRACE(what);
     CalendarSelection selection = selectCalendars(calendars, wanted);
@@ -37,4 +37,4 @@ TEST(CalendarSelection, PicksTheCalendarsTheEntriesAskFor) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -133,17 +133,16 @@ TEST_F(EdsCalendarStoreTest, AnswersAccessByWhatTheEntriesFind) {
     bool granted;
     const char* problem;
     std::string module = {};
+    // clang-format off
   } cases[] = {
       {"by name", {"eds:Named"}, true, nullptr},
       {"by UID", {"EDS:velto-test-named"}, true, nullptr},
       {"a name nobody has", {"eds:Nobody's"}, false, "Evolution Data Server has no enabled calendar of that name"},
       {"no desktop entries", {"/some/file.ics"}, false, nullptr},
-      {"the libecal module missing",
-       {"eds:Named"},
-       false,
-       "which Velto cannot read here: /nowhere/velto-eds.so",
+      {"the libecal module missing", {"eds:Named"}, false, "which Velto cannot read here: /nowhere/velto-eds.so",
        "/nowhere/velto-eds.so"},
   };
+  // clang-format on
   for (const auto& [what, entries, granted, problem, module] : cases) {
     SCOPED_TRACE(what);
     open(entries, module);

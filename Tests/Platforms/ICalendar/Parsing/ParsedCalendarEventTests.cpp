@@ -45,6 +45,7 @@ TEST(ParsedCalendarEvents, LengthComesFromDtendDurationOrTheDefault) {
     Instant start, end;
     bool allDay;
   };
+  // clang-format off
   const Case cases[] = {
       {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDTEND;TZID=Europe/Berlin:20240305T113000", berlin(2024, 3, 5, 10),
        berlin(2024, 3, 5, 11, 30), false},
@@ -64,6 +65,7 @@ TEST(ParsedCalendarEvents, LengthComesFromDtendDurationOrTheDefault) {
       {"DTSTART;TZID=Europe/Berlin:20240305T100000\nDTEND;TZID=Europe/Berlin:20240305T090000", berlin(2024, 3, 5, 10),
        berlin(2024, 3, 5, 10), false},  // ends before it starts: no length
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.properties);
     EXPECT_THAT(seenIn(calendarWith(event(std::string("UID:l\nSUMMARY:L\n") + c.properties)), berlin(2024, 3, 1),

@@ -27,34 +27,25 @@ TEST(ParsedCalendarRecurrence, RulesDatesAndExceptionsGiveTheirStarts) {
   const std::string everyDayOfWeek1 = "RRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO,TU,WE,TH,FR,SA,SU";
   const std::string berlin9 = "DTSTART;TZID=Europe/Berlin:20240304T090000\n";
   const std::string mondaysUntil = berlin9 + "RRULE:FREQ=WEEKLY;UNTIL=";
+  // clang-format off
   const Case cases[] = {
       // Daily across the change to summer time: the same wall-clock time.
-      {"DTSTART;TZID=Europe/Berlin:20240328T090000\nRRULE:FREQ=DAILY",
-       berlin(2024, 3, 30),
-       berlin(2024, 4, 2),
+      {"DTSTART;TZID=Europe/Berlin:20240328T090000\nRRULE:FREQ=DAILY", berlin(2024, 3, 30), berlin(2024, 4, 2),
        {berlin(2024, 3, 30, 9), berlin(2024, 3, 31, 9), berlin(2024, 4, 1, 9)}},
-      {"DTSTART;TZID=Europe/Berlin:20240108T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR",
-       berlin(2024, 1, 15),
-       berlin(2024, 1, 22),
-       {berlin(2024, 1, 15, 10), berlin(2024, 1, 17, 10), berlin(2024, 1, 19, 10)}},
+      {"DTSTART;TZID=Europe/Berlin:20240108T100000\nRRULE:FREQ=WEEKLY;BYDAY=MO,WE,FR", berlin(2024, 1, 15),
+       berlin(2024, 1, 22), {berlin(2024, 1, 15, 10), berlin(2024, 1, 17, 10), berlin(2024, 1, 19, 10)}},
       // 469 weeks from 6 January 2015 to 2 January 2024: an odd number, so not on the 2nd.
-      {"DTSTART;TZID=Europe/Berlin:20150106T140000\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU",
-       berlin(2024, 1, 1),
-       berlin(2024, 1, 15),
-       {berlin(2024, 1, 9, 14)}},
+      {"DTSTART;TZID=Europe/Berlin:20150106T140000\nRRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=TU", berlin(2024, 1, 1),
+       berlin(2024, 1, 15), {berlin(2024, 1, 9, 14)}},
       // Several rules: the union of their dates.
       {"DTSTART;TZID=Europe/Berlin:20240101T180000\nRRULE:FREQ=WEEKLY;BYDAY=MO\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH",
-       berlin(2024, 1, 8),
-       berlin(2024, 1, 15),
-       {berlin(2024, 1, 8, 18), berlin(2024, 1, 11, 18)}},
+       berlin(2024, 1, 8), berlin(2024, 1, 15), {berlin(2024, 1, 8, 18), berlin(2024, 1, 11, 18)}},
       // The last weekday of each month.
       {"DTSTART;TZID=Europe/Berlin:20240131T120000\nRRULE:FREQ=MONTHLY;BYDAY=MO,TU,WE,TH,FR;BYSETPOS=-1",
-       berlin(2024, 2, 1),
-       berlin(2024, 5, 1),
+       berlin(2024, 2, 1), berlin(2024, 5, 1),
        {berlin(2024, 2, 29, 12), berlin(2024, 3, 29, 12), berlin(2024, 4, 30, 12)}},
       // New York changes its clocks on 10 March 2024, Berlin on the 31st.
-      {"DTSTART;TZID=America/New_York:20240301T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO",
-       berlin(2024, 3, 4),
+      {"DTSTART;TZID=America/New_York:20240301T090000\nRRULE:FREQ=WEEKLY;BYDAY=MO", berlin(2024, 3, 4),
        berlin(2024, 4, 2),
        {berlin(2024, 3, 4, 15), berlin(2024, 3, 11, 14), berlin(2024, 3, 18, 14), berlin(2024, 3, 25, 14),
         berlin(2024, 4, 1, 15)}},
@@ -66,10 +57,8 @@ TEST(ParsedCalendarRecurrence, RulesDatesAndExceptionsGiveTheirStarts) {
       {berlin9 + "RRULE:FREQ=DAILY;COUNT=3\nEXDATE;TZID=Europe/Berlin:20240305T090000", berlin(2024, 3, 1),
        berlin(2024, 4, 1), at9({4, 6})},
       // A long COUNT ends on its last occurrence: 1 January 2014 and 3999 days.
-      {"DTSTART;TZID=Europe/Berlin:20140101T080000\nRRULE:FREQ=DAILY;COUNT=4000",
-       berlin(2024, 12, 11),
-       berlin(2024, 12, 16),
-       {berlin(2024, 12, 11, 8), berlin(2024, 12, 12, 8), berlin(2024, 12, 13, 8)}},
+      {"DTSTART;TZID=Europe/Berlin:20140101T080000\nRRULE:FREQ=DAILY;COUNT=4000", berlin(2024, 12, 11),
+       berlin(2024, 12, 16), {berlin(2024, 12, 11, 8), berlin(2024, 12, 12, 8), berlin(2024, 12, 13, 8)}},
       // Mondays at 09:00 Berlin, 08:00 UTC: UNTIL is inclusive in every form.
       {mondaysUntil + "20240318T080000Z", berlin(2024, 3, 1), berlin(2024, 5, 1), at9({4, 11, 18})},
       {mondaysUntil + "20240318T075959Z", berlin(2024, 3, 1), berlin(2024, 5, 1), at9({4, 11})},
@@ -79,32 +68,23 @@ TEST(ParsedCalendarRecurrence, RulesDatesAndExceptionsGiveTheirStarts) {
       // Yearly by week number. Week 1 of 2002 runs from Monday 31 December 2001, that of
       // 2003 from Monday 30 December 2002: a year's days include those of the next year's
       // week 1 that fall in its December. WKST moves where weeks begin.
-      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2001, 12, 1), utcTime(2002, 2, 1),
-       at10({20020101, 20020102, 20020103, 20020104, 20020105, 20020106})},
-      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2002, 12, 25), utcTime(2003, 1, 10),
-       at10({20021230, 20021231, 20030101, 20030102, 20030103, 20030104, 20030105})},
-      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO", utcTime(2002, 12, 1), utcTime(2005, 2, 1),
-       at10({20021230, 20031229, 20050103})},
-      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU;WKST=SU", utcTime(2023, 12, 1),
-       utcTime(2024, 2, 1), at10({20231231})},
-      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU", utcTime(2023, 12, 1), utcTime(2024, 2, 1),
-       at10({20240107})},
+      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2001, 12, 1), utcTime(2002, 2, 1), at10({20020101, 20020102, 20020103, 20020104, 20020105, 20020106})},
+      {"DTSTART:20020101T100000Z\n" + everyDayOfWeek1, utcTime(2002, 12, 25), utcTime(2003, 1, 10), at10({20021230, 20021231, 20030101, 20030102, 20030103, 20030104, 20030105})},
+      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO", utcTime(2002, 12, 1), utcTime(2005, 2, 1), at10({20021230, 20031229, 20050103})},
+      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU;WKST=SU", utcTime(2023, 12, 1), utcTime(2024, 2, 1), at10({20231231})},
+      {"DTSTART:20200105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=SU", utcTime(2023, 12, 1), utcTime(2024, 2, 1), at10({20240107})},
       // A week that runs into the next year; the last week of a year of 53 and of one of 52.
-      {"DTSTART:20100104T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=52;BYDAY=SA,SU", utcTime(2010, 12, 20),
-       utcTime(2011, 1, 10), at10({20110101, 20110102})},
-      {"DTSTART:20040105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=-1;BYDAY=FR", utcTime(2004, 12, 1), utcTime(2006, 1, 10),
-       at10({20041231, 20051230})},
+      {"DTSTART:20100104T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=52;BYDAY=SA,SU", utcTime(2010, 12, 20), utcTime(2011, 1, 10), at10({20110101, 20110102})},
+      {"DTSTART:20040105T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=-1;BYDAY=FR", utcTime(2004, 12, 1), utcTime(2006, 1, 10), at10({20041231, 20051230})},
       // COUNT counts the rule's days, as libical does: DTSTART, a Monday of week 23, is not one.
-      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO;COUNT=2", utcTime(2002, 6, 1),
-       utcTime(2006, 1, 1), at10({20020603, 20021230, 20031229})},
+      {"DTSTART:20020603T100000Z\nRRULE:FREQ=YEARLY;BYWEEKNO=1;BYDAY=MO;COUNT=2", utcTime(2002, 6, 1), utcTime(2006, 1, 1), at10({20020603, 20021230, 20031229})},
       // As Lotus Notes sends a meeting: the override for all future occurrences, carrying
       // them, and no series.
       {"RECURRENCE-ID;RANGE=THISANDFUTURE:20240304T080000Z\nDTSTART:20240304T080000Z\nDTEND:20240304T090000Z\n"
        "RDATE;VALUE=PERIOD:20240304T080000Z/20240304T090000Z,20240401T070000Z/20240401T080000Z",
-       utcTime(2024, 3, 1),
-       utcTime(2024, 5, 1),
-       {utcTime(2024, 3, 4, 8), utcTime(2024, 4, 1, 7)}},
+       utcTime(2024, 3, 1), utcTime(2024, 5, 1), {utcTime(2024, 3, 4, 8), utcTime(2024, 4, 1, 7)}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.properties);
     EXPECT_EQ(startsIn(calendarWith(event("UID:r\nSUMMARY:R\n" + c.properties)), c.from, c.to), c.starts);

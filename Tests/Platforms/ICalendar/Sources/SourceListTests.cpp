@@ -4,7 +4,7 @@
 
 #include <map>
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using Kind = CalendarSource::Kind;
@@ -15,47 +15,30 @@ CalendarSource url(std::string location) { return {Kind::subscription, std::move
 
 TEST(SourceList, ResolvesFromOptionsThenConfigurationFileThenDataFolder) {
   const std::string kConfig = "/h/.config/velto/calendars";
+  // clang-format off
   const std::tuple<const char*, std::vector<std::string>, Entries, Entries, std::vector<CalendarSource>> cases[] = {
-      {"options win over the file",
-       {"/a.ics", "~/b"},
-       {{"HOME", "/h"}},
-       {{kConfig, "/c.ics\n"}},
+      {"options win over the file", {"/a.ics", "~/b"}, {{"HOME", "/h"}}, {{kConfig, "/c.ics\n"}},
        {path("/a.ics"), path("/h/b")}},
-      {"the file's entries, skipping comments and blank lines, trimmed, ~ expanded",
-       {},
-       {{"HOME", "/h"}},
+      {"the file's entries, skipping comments and blank lines, trimmed, ~ expanded", {}, {{"HOME", "/h"}},
        {{kConfig, "# mine\n\n  ~/cal.ics  \r\n\t# indented comment\nhttps://example.com/a#b\n~\nwork/\n"}},
        {path("/h/cal.ics"), url("https://example.com/a#b"), path("/h"), path("work")}},
-      {"webcal read as https, file URLs as paths, other schemes kept to be reported",
-       {},
-       {{"HOME", "/h"}},
+      {"webcal read as https, file URLs as paths, other schemes kept to be reported", {}, {{"HOME", "/h"}},
        {{kConfig, "webcal://example.com/x.ics\nfile:///srv/cal%20dir/\nftp://example.com/y.ics\n"}},
        {url("https://example.com/x.ics"), path("/srv/cal dir"), {Kind::unsupported, "ftp://example.com/y.ics"}}},
-      {"repeated entries once",
-       {"/a.ics", "/a.ics/", "http://e.com/c", "http://e.com/c"},
-       {{"HOME", "/h"}},
-       {},
+      {"repeated entries once", {"/a.ics", "/a.ics/", "http://e.com/c", "http://e.com/c"}, {{"HOME", "/h"}}, {},
        {path("/a.ics"), url("http://e.com/c")}},
-      {"XDG_CONFIG_HOME places the file",
-       {},
-       {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/etc/ann"}},
-       {{"/etc/ann/velto/calendars", "/x.ics"}},
-       {path("/x.ics")}},
-      {"a relative XDG_CONFIG_HOME is ignored",
-       {},
-       {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "rel"}},
-       {{"rel/velto/calendars", "/no.ics"}, {kConfig, "/yes.ics"}},
-       {path("/yes.ics")}},
+      {"XDG_CONFIG_HOME places the file", {}, {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "/etc/ann"}},
+       {{"/etc/ann/velto/calendars", "/x.ics"}}, {path("/x.ics")}},
+      {"a relative XDG_CONFIG_HOME is ignored", {}, {{"HOME", "/h"}, {"XDG_CONFIG_HOME", "rel"}},
+       {{"rel/velto/calendars", "/no.ics"}, {kConfig, "/yes.ics"}}, {path("/yes.ics")}},
       {"a file without entries means no calendars", {}, {{"HOME", "/h"}}, {{kConfig, "# none\n"}}, {}},
       {"no file: the data folder", {}, {{"HOME", "/h"}}, {}, {path("/h/.local/share/velto/calendars")}},
-      {"no file: XDG_DATA_HOME places the folder",
-       {},
-       {{"HOME", "/h"}, {"XDG_DATA_HOME", "/data"}},
-       {},
+      {"no file: XDG_DATA_HOME places the folder", {}, {{"HOME", "/h"}, {"XDG_DATA_HOME", "/data"}}, {},
        {path("/data/velto/calendars")}},
       {"no home and no XDG directories: nothing", {}, {}, {}, {}},
       {"no home: ~ stays as written", {"~/x.ics"}, {}, {}, {path("~/x.ics")}},
   };
+  // clang-format on
   auto lookUp = [](const Entries& entries) {
     return [&entries](const std::string& key) {
       auto found = entries.find(key);
@@ -96,4 +79,4 @@ TEST(SourceList, DescriptionHidesWhatMayCarryAnAccessToken) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -29,7 +29,7 @@ TEST_P(CorpusStartup, AnswersAsTheWholeCalendar) {
   whole.read();
   if (!whole.calendar()) return;  // no calendar in it: nothing to index
 
-  testing_support::TemporaryFolder folder;
+  Testing::TemporaryFolder folder;
   const StartupIndexOptions options{folder / "cache", "this build", std::chrono::seconds(0), 0};
   SourceReader first(path, {}, options);
   first.read();

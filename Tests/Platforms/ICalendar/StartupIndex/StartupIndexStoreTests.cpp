@@ -5,7 +5,7 @@
 
 #include "Platforms/ICalendar/Support/StoreFixture.h"
 
-namespace CorlaMeetings::testing_support {
+namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -91,4 +91,4 @@ TEST_F(StartupIndexStoreTest, ReadOnlyCacheFolderCostsOnlySpeed) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings::testing_support
+}  // namespace CorlaMeetings::Testing

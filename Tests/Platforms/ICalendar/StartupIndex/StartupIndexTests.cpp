@@ -13,10 +13,6 @@ namespace CorlaMeetings::Testing {
 namespace {
 
 using namespace std::chrono_literals;
-using testing_support::kDay;
-using testing_support::kDayEnd;
-using testing_support::TemporaryFolder;
-using testing_support::writeFile;
 
 const std::string kStandup =
     calendarWith(event("UID:standup\nDTSTART:20300101T090000Z\nDURATION:PT15M\nSUMMARY:Standup"));
@@ -69,41 +65,37 @@ void rewritten(const std::string& path, const std::function<void(std::string&)>&
 }
 
 TEST_F(StartupIndexTest, IndexIsBelievedOnlyWhenItIsThisCalendarsAndWhole) {
+  // clang-format off
   const StrangeIndex cases[] = {
       {"intact", saved, 0s, true},
-      {"cut short",
-       [](auto path, auto id, auto lie) {
+      {"cut short", [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { bytes.resize(bytes.size() / 2); });
        }},
-      {"a byte changed",
-       [](auto path, auto id, auto lie) {
+      {"a byte changed", [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { bytes[bytes.size() - 20] ^= 1; });
        }},
       {"not an index", [](auto path, auto, auto) { writeFile(path, "BEGIN:VCALENDAR\r\n"); }},
-      {"an older format",
-       [](auto path, auto id, auto lie) {
+      {"an older format", [](auto path, auto id, auto lie) {
          saved(path, id, lie);
          rewritten(path, [](std::string& bytes) { --bytes[8]; });
        }},
-      {"another build's",
-       [](auto path, auto id, auto lie) {
+      {"another build's", [](auto path, auto id, auto lie) {
          id.program = "an older build";
          saved(path, id, lie);
        }},
-      {"another calendar's",
-       [](auto path, auto id, auto lie) {
+      {"another calendar's", [](auto path, auto id, auto lie) {
          id.source += "-other";
          saved(path, id, lie);
        }},
-      {"made in another zone",
-       [](auto path, auto id, auto lie) {
+      {"made in another zone", [](auto path, auto id, auto lie) {
          id.zone = "Pacific/Kiritimati 2099z";
          saved(path, id, lie);
        }},
       {"of a file changed of late", saved, 1h},
   };
+  // clang-format on
   for (const StrangeIndex& strange : cases) {
     SCOPED_TRACE(strange.name);
     const std::string source = folder / (std::string("calendars-") + std::to_string(&strange - cases));
@@ -143,6 +135,7 @@ struct Change {
 };
 
 TEST_F(StartupIndexTest, ChangedFileIsReadAgain) {
+  // clang-format off
   const Change changes[] = {
       {"written in place, its size and modification time kept",
        [](const std::string& path) {
@@ -152,8 +145,9 @@ TEST_F(StartupIndexTest, ChangedFileIsReadAgain) {
          const timespec times[2] = {before.st_atim, before.st_mtim};
          ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
        }},
-      {"saved as editors save", [](const std::string& path) { testing_support::replaceFile(path, kStandup); }},
+      {"saved as editors save", [](const std::string& path) { Testing::replaceFile(path, kStandup); }},
   };
+  // clang-format on
   for (const Change& change : changes) {
     SCOPED_TRACE(change.name);
     const std::string source = folder / (std::string("calendars-") + std::to_string(&change - changes));

@@ -7,10 +7,8 @@
 #include "Platforms/ICalendar/Support/StoreFixture.h"
 #include "Support/LocalTime.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
-
-using namespace testing_support;
 
 class ICalendarStoreAnswers : public StoreFixture {};
 
@@ -42,4 +40,4 @@ TEST_F(ICalendarStoreAnswers, AnotherWindowOrAnEditGetsAFreshAnswer) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -6,10 +6,9 @@
 #include "ICalendar/Store/ICalendarStore.h"
 #include "Platforms/ICalendar/Support/StoreFixture.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
-using namespace testing_support;
 namespace fs = std::filesystem;
 using Titles = std::vector<std::string>;
 
@@ -28,6 +27,7 @@ TEST_F(ICalendarStoreTest, GrantsAccessWhenAnySourceListedAtTheRequestGivesACale
     bool granted;
     Titles meetings;
   };
+  // clang-format off
   const Case cases[] = {
       {{}, false, {}},
       {{folder / "missing.ics"}, false, {}},
@@ -36,6 +36,7 @@ TEST_F(ICalendarStoreTest, GrantsAccessWhenAnySourceListedAtTheRequestGivesACale
       {{"ftp://127.0.0.1/cal.ics"}, false, {}},
       {{folder / "empty-folder"}, true, {}},
   };
+  // clang-format on
   for (const auto& [sourceList, granted, meetings] : cases) {
     SCOPED_TRACE(::testing::PrintToString(sourceList));
     setSources(sourceList);
@@ -68,11 +69,13 @@ TEST_F(ICalendarStoreTest, FolderLayoutsAndASingleFileGiveTheSameMeetings) {
 }
 
 TEST_F(ICalendarStoreTest, KeepsTheLastGoodEventsWhenAFileTurnsBad) {
+  // clang-format off
   const std::tuple<const char*, const char*, std::string> cases[] = {
       {"cal.ics", "cal.ics", ""},  // truncated to nothing
       {"cal.ics", "cal.ics", kGarbage},
       {"vdir", "vdir/review.ics", kGarbage},
   };
+  // clang-format on
   for (const auto& [source, spoiled, bytes] : cases) {
     SCOPED_TRACE(spoiled + std::string(bytes.empty() ? " emptied" : " spoiled"));
     writeFile(folder / "cal.ics", calendarText({kStandup, kReview}));
@@ -97,12 +100,11 @@ TEST_F(ICalendarStoreTest, KeepsTheLastGoodEventsWhenAFileTurnsBad) {
 TEST_F(ICalendarStoreTest, NotifiesAfterAnEditWithTheNewContentAlreadyIn) {
   using Edit = std::function<void(const TemporaryFolder&)>;
   const Titles standupPlanningReview{"09:00 Standup", "11:00 Planning", "13:00 Review"};
+  // clang-format off
   const std::tuple<const char*, Edit, Titles> cases[] = {
-      {"a file rewritten in place",
-       [](auto& f) { writeFile(f / "cal.ics", calendarText(kPlanning)); },
+      {"a file rewritten in place", [](auto& f) { writeFile(f / "cal.ics", calendarText(kPlanning)); },
        {"11:00 Planning", "13:00 Review"}},
-      {"a file replaced by a rename",
-       [](auto& f) { replaceFile(f / "cal.ics", calendarText(kPlanning)); },
+      {"a file replaced by a rename", [](auto& f) { replaceFile(f / "cal.ics", calendarText(kPlanning)); },
        {"11:00 Planning", "13:00 Review"}},
       {"a file created where a missing one was listed",
        [](auto& f) { writeFile(f / "later.ics", calendarText(kPlanning)); }, standupPlanningReview},
@@ -114,6 +116,7 @@ TEST_F(ICalendarStoreTest, NotifiesAfterAnEditWithTheNewContentAlreadyIn) {
       {"a file created where its folders were missing too",
        [](auto& f) { writeFile(f / "synced/later/cal.ics", calendarText(kPlanning)); }, standupPlanningReview},
   };
+  // clang-format on
   for (const auto& [what, edit, expected] : cases) {
     SCOPED_TRACE(what);
     TemporaryFolder files;
@@ -197,4 +200,4 @@ TEST(FileWatcher, NoticesItsNamesAndItsDirectoryComingAndGoingButNotOtherEntries
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

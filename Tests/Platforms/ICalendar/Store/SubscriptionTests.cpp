@@ -4,10 +4,9 @@
 #include "Platforms/ICalendar/Support/LocalHttpServer.h"
 #include "Platforms/ICalendar/Support/StoreFixture.h"
 
-namespace CorlaMeetings {
+namespace CorlaMeetings::Testing {
 namespace {
 
-using namespace testing_support;
 using Titles = std::vector<std::string>;
 
 class SubscriptionTest : public StoreFixture {
@@ -91,4 +90,4 @@ TEST_F(SubscriptionTest, DestroyingTheStoreEndsAStalledFetch) {
 }
 
 }  // namespace
-}  // namespace CorlaMeetings
+}  // namespace CorlaMeetings::Testing

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-namespace CorlaMeetings::testing_support {
+namespace CorlaMeetings::Testing {
 
 class LocalHttpServer {
  public:
@@ -118,4 +118,4 @@ class LocalHttpServer {
   std::thread thread_;
 };
 
-}  // namespace CorlaMeetings::testing_support
+}  // namespace CorlaMeetings::Testing

@@ -20,7 +20,7 @@
 #include "ICalendar/Threads/LoopExecutor.h"
 #include "Simulated/SimulatedRunLoop.h"
 
-namespace CorlaMeetings::testing_support {
+namespace CorlaMeetings::Testing {
 
 // A fresh folder under $TMPDIR, removed with everything in it.
 struct TemporaryFolder {
@@ -195,4 +195,4 @@ class StoreFixture : public testing::Test {
   std::unique_ptr<ICalendarStore> store;  // last: gone before what it uses
 };
 
-}  // namespace CorlaMeetings::testing_support
+}  // namespace CorlaMeetings::Testing

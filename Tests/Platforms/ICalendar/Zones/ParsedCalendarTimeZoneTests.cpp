@@ -76,6 +76,7 @@ TEST(ParsedCalendarTimeZones, FloatingTimesAndDatesFollowTheZoneAtQueryTimeUtcDo
 // Thunderbird means its DTEND; beside a floating DTSTART it stays floating (Berlin here).
 TEST(ParsedCalendarTimeZones, TimesWithoutAZoneAreOnDtstartsClock) {
   const std::string newYork9 = "DTSTART;TZID=America/New_York:20240304T090000\nDURATION:PT1H\n";
+  // clang-format off
   const std::pair<std::string, std::vector<Seen>> cases[] = {
       {"DTSTART;TZID=America/New_York:19970904T090000\nDTEND:19970904T100000",
        {{"M", utcTime(1997, 9, 4, 13), utcTime(1997, 9, 4, 14)}}},
@@ -87,6 +88,7 @@ TEST(ParsedCalendarTimeZones, TimesWithoutAZoneAreOnDtstartsClock) {
         {"M", utcTime(2024, 3, 6, 14), utcTime(2024, 3, 6, 15)},
         {"M", utcTime(2024, 3, 10, 13), utcTime(2024, 3, 10, 14)}}},
   };
+  // clang-format on
   for (const auto& [properties, seen] : cases) {
     SCOPED_TRACE(properties);
     EXPECT_EQ(seenIn(calendarWith(event("UID:m\nSUMMARY:M\n" + properties)), utcTime(1997, 9, 1), utcTime(2024, 3, 12)),

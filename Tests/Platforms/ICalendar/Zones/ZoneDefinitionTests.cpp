@@ -35,6 +35,7 @@ TEST(ZoneDefinitions, AreReadAsWritten) {
     std::vector<std::string> localTimes;
     std::vector<Instant> starts;
   };
+  // clang-format off
   const Case cases[] = {
       // Dated observances: each DTSTART is an onset besides its RDATEs. Before the first
       // onset, its TZOFFSETFROM holds.
@@ -59,6 +60,7 @@ TEST(ZoneDefinitions, AreReadAsWritten) {
        {"19900402T120000", "19910410T120000"},
        {utcTime(1990, 4, 2, 17), utcTime(1991, 4, 10, 16)}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(startsAt(zone("Own", c.observances), "Own", c.localTimes), c.starts);
@@ -74,6 +76,7 @@ TEST(ZoneDefinitions, ReadClockChangesAsIcusZonesDo) {
 }
 
 TEST(ZoneDefinitions, NoRealZoneIsReadAsFloatingWithANote) {
+  // clang-format off
   const std::pair<std::string, const char*> cases[] = {
       {observance("STANDARD", "19700101T000000", "+0100", "+0100", "RRULE:FREQ=MONTHLY\n"), "not yearly"},
       {observance("DAYLIGHT", "16010101T000000", "+0100", "+0200", "RRULE:FREQ=YEARLY;BYDAY=MO,TU,WE,TH,FR,SA,SU\n"),
@@ -84,6 +87,7 @@ TEST(ZoneDefinitions, NoRealZoneIsReadAsFloatingWithANote) {
        "libical cannot read all of it"},
       {"BEGIN:STANDARD\nTZOFFSETFROM:+0100\nTZOFFSETTO:+0100\nEND:STANDARD\n", "lacks DTSTART"},
   };
+  // clang-format on
   for (const auto& [observances, noted] : cases) {
     SCOPED_TRACE(noted);
     const ParseResult result = parseCalendar(
