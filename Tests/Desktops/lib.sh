@@ -231,7 +231,7 @@ check_placement() {  # ICON_X
   check "drop-down spans the icon's column" test "$x" -le "$1" -a $((x + w)) -ge "$1"
 }
 
-start_velto() {  # LOGNAME [faketime SPEC]
+start_velto() {  # LOGNAME [faketime TIME]
   local log=$work/$1.log
   if [ $# -ge 3 ]; then
     start "$log" faketime -f "$3" "$velto" --tray --calendar "$calendar"

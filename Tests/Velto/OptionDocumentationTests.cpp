@@ -55,7 +55,7 @@ TEST(OptionDocumentation, EveryOptionOfTheHelpHasAnEntryInTheManualPage) {
 
 TEST(OptionDocumentation, EveryOptionOfTheHelpIsCompletedByEachShell) {
   // Where each shell offers an option, not merely where it mentions one: bash's list of words
-  // (not a `case` label), a zsh spec with its description (not another spec's exclusions),
+  // (not a `case` label), a zsh entry with its description (not another entry's exclusions),
   // a fish `-l` line.
   struct Shell {
     const char* file;
