@@ -11,6 +11,7 @@ class UniqueFd {
   ~UniqueFd() {
     if (fd_ >= 0) ::close(fd_);
   }
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
   int get() const { return fd_; }

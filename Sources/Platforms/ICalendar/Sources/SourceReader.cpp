@@ -209,13 +209,7 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
   subfolders_.clear();
   bool tooManyFiles = false;
   std::vector<PendingRead> pending;
-  std::vector<int> openSubfolders;
-  struct Closer {
-    std::vector<int>& fds;
-    ~Closer() {
-      for (int fd : fds) ::close(fd);
-    }
-  } closeSubfolders{openSubfolders};
+  std::vector<UniqueFd> openSubfolders;  // open until the reads they hold are done
   std::set<std::string> completed;
   if (!scanFolder(directory.get(), "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
       !readPending(pending, abandon, result, completed)) {
@@ -247,7 +241,7 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
 }
 
 bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
-                              std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
+                              std::vector<PendingRead>& pending, std::vector<UniqueFd>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
   std::vector<std::string> names = entryNames(directory);
   const std::optional<std::vector<EntryStatus>> statuses = entryStatus(directory, names, abandon);
@@ -263,7 +257,7 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
       if (!topLevel || subfolders_.size() >= limits_.maxSubfolders) continue;
       const int subfolder = ::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
       if (subfolder < 0) continue;
-      openSubfolders.push_back(subfolder);
+      openSubfolders.emplace_back(subfolder);
       subfolders_.push_back(name);
       if (!scanFolder(subfolder, key + "/", false, files, tooManyFiles, pending, openSubfolders, abandon, result)) {
         return false;

@@ -14,6 +14,7 @@
 #include "ICalendar/Files/DirectoryWatcher.h"
 #include "ICalendar/Files/FileSignature.h"
 #include "ICalendar/Files/RegularFile.h"
+#include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/StartupIndex/StartupIndex.h"
@@ -114,7 +115,7 @@ class SourceReader {
   void readFolder(Result& result, const std::function<bool()>& abandon);
   // Both false when abandoned.
   bool scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
-                  std::vector<PendingRead>& pending, std::vector<int>& openSubfolders,
+                  std::vector<PendingRead>& pending, std::vector<UniqueFd>& openSubfolders,
                   const std::function<bool()>& abandon, Result& result);
   // Reads and parses the pending files, several at once on a first read of a large folder.
   // `completed` gets the provisional files now read whole, as they were indexed.
