@@ -30,14 +30,6 @@ std::string_view trimmed(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-bool equalsIgnoringCase(std::string_view text, std::string_view lowercase) {
-  if (text.size() != lowercase.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (asciiLowercase(text[i]) != lowercase[i]) return false;
-  }
-  return true;
-}
-
 // Nothing unless the whole text is the number.
 std::optional<std::int64_t> integerIn(std::string_view text) {
   std::int64_t value = 0;
@@ -47,8 +39,9 @@ std::optional<std::int64_t> integerIn(std::string_view text) {
 }
 
 std::optional<std::int64_t> valueIn(std::string_view text) {
-  if (equalsIgnoringCase(text, "true")) return 1;
-  if (equalsIgnoringCase(text, "false")) return 0;
+  const std::string word = asciiLowercased(text);
+  if (word == "true") return 1;
+  if (word == "false") return 0;
   return integerIn(text);
 }
 
