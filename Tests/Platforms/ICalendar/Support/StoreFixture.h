@@ -85,7 +85,7 @@ inline bool eventually(const std::function<bool()>& done, SimulatedRunLoop* loop
 // A watcher the test triggers: changed(path) tells the store when the path's directory is
 // watched for that entry, as inotify would.
 struct ManualWatcher : DirectoryWatcher {
-  explicit ManualWatcher(std::function<void()> onChange) : onChange(std::move(onChange)) {}
+  explicit ManualWatcher(std::function<void()> changeCallback) : onChange(std::move(changeCallback)) {}
   const std::string& error() const override { return none; }
   void setDirectories(std::vector<WatchedDirectory> watched) override { directories = std::move(watched); }
 
