@@ -1,6 +1,7 @@
 #include "ICalendar/Parsing/UnfoldedLines.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "ICalendar/Parsing/ParseLimits.h"
 
@@ -11,12 +12,32 @@ namespace {
 constexpr std::size_t kMaxPartial = ParseLimits::kMaxLineBytes + 1;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// Where the line starting at `position` ends: at its CR or LF, or at the end of the text.
-// (string_view::find_first_of calls memchr once per byte, slow for megabytes.)
-std::size_t lineEnd(std::string_view text, std::size_t position) {
-  while (position < text.size() && text[position] != '\n' && text[position] != '\r') ++position;
-  return position;
-}
+// The line ends of one text, found front to back with memchr, which looks at many bytes at
+// once: a loop testing each byte costs more (and under the fuzzer's instrumentation, two
+// traced comparisons a byte). Each byte is searched at most once for CR and once for LF,
+// whichever way the lines end. (string_view::find_first_of calls memchr once per byte.)
+class LineEnds {
+ public:
+  explicit LineEnds(std::string_view text) : text_(text), cr_(find('\r', 0)), lf_(find('\n', 0)) {}
+
+  // Where the line starting at `position` ends: at its CR or LF, or at the end of the text.
+  std::size_t from(std::size_t position) {
+    if (cr_ < position) cr_ = find('\r', position);
+    if (lf_ < position) lf_ = find('\n', position);
+    return std::min(cr_, lf_);
+  }
+
+ private:
+  std::size_t find(char byte, std::size_t position) const {
+    if (position >= text_.size()) return text_.size();
+    const void* found = std::memchr(text_.data() + position, byte, text_.size() - position);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text_.data()) : text_.size();
+  }
+
+  std::string_view text_;
+  std::size_t cr_;  // the first CR at or after the last position asked about
+  std::size_t lf_;
+};
 
 }  // namespace
 
@@ -59,8 +80,9 @@ void UnfoldedLines::lines(std::string_view text) {
     if (text[0] == '\n') position = 1;
     afterCarriageReturn_ = false;
   }
+  LineEnds ends(text);
   while (position < text.size()) {
-    const std::size_t end = lineEnd(text, position);
+    const std::size_t end = ends.from(position);
     const std::string_view rest = text.substr(position, end - position);
     if (partial_.empty()) partialStart_ = origin + position;
     if (end == text.size()) {

@@ -6,6 +6,8 @@
 #include <unicode/tznames.h>
 #include <unicode/uchar.h>
 
+#include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -57,17 +59,24 @@ std::vector<icu::UnicodeString> namesIn(std::string_view text) {
   return names;
 }
 
-std::vector<icu::UnicodeString> zonesWithOffset(int32_t offset) {
-  std::vector<icu::UnicodeString> ids;
+// The canonical zones whose standard offset is `offset`. ICU finds them by making every
+// zone it knows, milliseconds a time, so each offset's list is made once per process; there
+// are fewer than two thousand offsets offsetPrefix() accepts.
+const std::vector<icu::UnicodeString>& zonesWithOffset(int32_t offset) {
+  static std::mutex mutex;
+  static auto* byOffset = new std::map<int32_t, std::vector<icu::UnicodeString>>;  // never destroyed: any thread
+  std::lock_guard lock(mutex);
+  const auto [kept, isNew] = byOffset->try_emplace(offset);
+  if (!isNew) return kept->second;
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::StringEnumeration> zones(
       icu::TimeZone::createTimeZoneIDEnumeration(UCAL_ZONE_TYPE_CANONICAL_LOCATION, nullptr, &offset, status));
-  if (U_FAILURE(status) || !zones) return ids;
+  if (U_FAILURE(status) || !zones) return kept->second;
   while (const icu::UnicodeString* id = zones->snext(status)) {
     if (U_FAILURE(status)) break;
-    ids.push_back(*id);
+    kept->second.push_back(*id);
   }
-  return ids;
+  return kept->second;
 }
 
 }  // namespace
@@ -76,7 +85,7 @@ std::unique_ptr<icu::TimeZone> windowsDisplayNameZone(std::string_view name) {
   name = trimmed(name);
   const auto offset = offsetPrefix(name);
   if (!offset) return nullptr;
-  const std::vector<icu::UnicodeString> candidates = zonesWithOffset(*offset);
+  const std::vector<icu::UnicodeString>& candidates = zonesWithOffset(*offset);
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::TimeZoneNames> zoneNames(icu::TimeZoneNames::createInstance(icu::Locale::getEnglish(), status));
   if (U_FAILURE(status) || !zoneNames) return nullptr;
