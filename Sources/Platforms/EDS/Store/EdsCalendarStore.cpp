@@ -9,13 +9,18 @@
 #include "EDS/Components/ComponentText.h"
 #include "EDS/Store/EdsStoreCore.h"
 #include "ICalendar/Text/ProblemLines.h"
+#include "ICalendar/Threads/SerialWorker.h"
 #include "ICalendar/Zones/TimeZoneResolver.h"
 
 namespace CorlaMeetings {
 
 EdsStoreCore::EdsStoreCore(RunLoop& runLoop, const Clock& clock, EdsCalendarStore::SourceListProvider sources,
                            EdsCalendarStoreOptions options)
-    : runLoop_(runLoop), clock_(clock), sources_(std::move(sources)), options_(std::move(options)) {}
+    : runLoop_(runLoop),
+      clock_(clock),
+      sources_(std::move(sources)),
+      options_(std::move(options)),
+      worker_(options_.executor ? options_.executor() : std::make_unique<SerialWorker>()) {}
 
 EdsStoreCore::~EdsStoreCore() {
   if (cancelRegistry_) cancelRegistry_();
@@ -34,7 +39,7 @@ void EdsStoreCore::requestAccess(std::function<void(bool granted)> answer) {
   });
   rounds_.push_back(std::move(round));
   // The list may come from a file, and finding the default asks D-Bus: not on this thread.
-  worker_.post([this, weak = weak_from_this()] {
+  worker_->post([this, weak = weak_from_this()] {
     std::vector<std::string> wanted;
     for (const CalendarSource& source : sources_ ? sources_() : std::vector<CalendarSource>()) {
       if (source.kind == CalendarSource::Kind::desktop) wanted.push_back(source.location);
@@ -134,13 +139,13 @@ void EdsStoreCore::close(const std::string& uid) {
     ++version_;
     contentChanged();
   }
-  worker_.post([this, uid] { collections_.erase(uid); });
+  worker_->post([this, uid] { collections_.erase(uid); });
 }
 
 void EdsStoreCore::componentsChanged(const std::string& calendar, std::vector<ComponentChange> changes) {
   auto connection = connections_.find(calendar);
   if (connection == connections_.end()) return;
-  worker_.post([this, weak = weak_from_this(), calendar, name = connection->second->name(),
+  worker_->post([this, weak = weak_from_this(), calendar, name = connection->second->name(),
                 changes = std::move(changes)]() mutable {
     ComponentCollection& collection = collections_[calendar];
     bool loaded = false;
@@ -191,7 +196,7 @@ void EdsStoreCore::checkRounds() {
   round.closing = true;
   // Behind every change already handed to the worker, so that the answer's refresh sees
   // what the loads brought.
-  worker_.post([this, weak = weak_from_this()] {
+  worker_->post([this, weak = weak_from_this()] {
     runLoop_.postTask([weak] {
       if (auto self = weak.lock()) self->answerRound();
     });

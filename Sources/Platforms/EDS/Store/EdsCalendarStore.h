@@ -8,6 +8,7 @@
 
 #include "EDS/Client/EdsConnectionOptions.h"
 #include "ICalendar/Sources/CalendarSource.h"
+#include "ICalendar/Threads/Executor.h"
 #include "app/CalendarStore.h"
 #include "app/Clock.h"
 #include "app/RunLoop.h"
@@ -31,6 +32,9 @@ struct EdsCalendarStoreOptions {
   // Receives one line per problem (the service unreachable, a calendar that fails, an event
   // the parser dropped), from any thread, one call at a time; never the UI. Unset: stderr.
   std::function<void(std::string_view line)> problems;
+  // Where the source list is read and events are parsed, one job at a time, as the
+  // iCalendar store's work is. Unset: a thread of its own. Tests may run it on their loop.
+  std::function<std::unique_ptr<Executor>()> executor;
 };
 
 // The calendars of the desktop's calendar service (Evolution Data Server) that the source
@@ -47,10 +51,10 @@ struct EdsCalendarStoreOptions {
 //
 // Each event's iCalendar text goes through the iCalendar parser, its limits and its
 // occurrence code, as an event from a file does: the same event gives the same meetings
-// and identifiers from either store. Parsing happens on a worker thread; events() answers
+// and identifiers from either store. Parsing happens on a worker (`executor`); events() answers
 // from what is already parsed and never waits.
 //
-// Access: each request reads the source list again (on the worker thread), connects to the
+// Access: each request reads the source list again (on the worker), connects to the
 // registry if need be, and answers once every named calendar has loaded (or failed, or
 // accessWait has passed): granted when the registry answered and at least one
 // calendar is there to read. Without desktop entries it answers no at once, touching no

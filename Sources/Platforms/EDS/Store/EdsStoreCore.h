@@ -17,7 +17,6 @@
 #include "EDS/Store/EdsCalendarStore.h"
 #include "EDS/Store/ViewRange.h"
 #include "ICalendar/Query/OccurrenceCache.h"
-#include "ICalendar/Threads/SerialWorker.h"
 
 namespace CorlaMeetings {
 
@@ -82,8 +81,8 @@ class EdsStoreCore : public std::enable_shared_from_this<EdsStoreCore>, public E
   std::uint64_t roundsMade_ = 0;
   std::unique_ptr<DelayedWork> notification_;
 
-  // Last: its thread stops first, while everything its jobs touch still exists.
-  SerialWorker worker_;
+  // Last: it stops first, while everything its jobs touch still exists.
+  std::unique_ptr<Executor> worker_;
 };
 
 }  // namespace CorlaMeetings

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "EDS/Store/EdsCalendarStore.h"
+#include "ICalendar/Threads/LoopExecutor.h"
 #include "Platforms/EDS/Support/EdsSession.h"
 #include "Platforms/ICalendar/Support/ParsedCalendarTestSupport.h"
 #include "Platforms/Qt/EventLoopSupport.h"
@@ -28,6 +29,7 @@ class EdsStoreFixture : public ::testing::Test {
   void open(std::vector<std::string> entries, std::string module = {}) {
     EdsCalendarStoreOptions options;
     options.module = std::move(module);
+    if (storeWorkOnLoop_) options.executor = [this] { return std::make_unique<LoopExecutor>(runLoop_); };
     options.problems = [this](std::string_view line) {
       std::lock_guard lock(problemsMutex_);
       problems_.emplace_back(line);
@@ -75,6 +77,9 @@ class EdsStoreFixture : public ::testing::Test {
     return problems_;
   }
 
+  // The store's parsing runs on the test's loop, in order with what EDS sends; a test of
+  // the store's own worker thread clears this before open().
+  bool storeWorkOnLoop_ = true;
   QtRunLoop runLoop_;
   SimulatedClock clock_{utcTime(2026, 12, 7, 8)};  // the week the tests' calendars hold
   std::unique_ptr<EdsCalendarStore> store_;
