@@ -13,7 +13,8 @@ struct WatchedDirectory {
 };
 
 // Tells its owner, through a callback given when it is made, that entries of the watched
-// directories changed. FileWatcher does it with inotify; tests use one they trigger.
+// directories changed. FileWatcher does it with inotify; a MemoryFileSystem's watcher tells
+// of the changes made to it.
 class DirectoryWatcher {
  public:
   virtual ~DirectoryWatcher() = default;

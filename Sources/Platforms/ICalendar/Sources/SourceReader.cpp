@@ -1,21 +1,11 @@
 #include "ICalendar/Sources/SourceReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <climits>
-#include <cstdlib>
-#include <system_error>
 #include <utility>
 
 #include "ICalendar/Files/FileSignature.h"
-#include "ICalendar/Files/FolderEntries.h"
-#include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/MergedCalendar.h"
 #include "ICalendar/Text/ProblemLines.h"
@@ -25,8 +15,6 @@
 namespace CorlaMeetings {
 
 namespace {
-
-std::string errorText(int error) { return std::system_category().message(error); }
 
 bool isCalendarFileName(std::string_view name) {
   if (name.size() < 4) return false;
@@ -48,35 +36,37 @@ void note(std::string& reported, std::string problem, std::vector<std::string>& 
 
 }  // namespace
 
-SourceReader::SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index)
-    : path_(std::move(path)), limits_(limits), index_(path_, std::move(index)) {}
+SourceReader::SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index,
+                           std::shared_ptr<FileSystem> fileSystem)
+    : fileSystem_(std::move(fileSystem)), path_(std::move(path)), limits_(limits), index_(path_, std::move(index)) {}
 
 SourceReader::Result SourceReader::read(const std::function<bool()>& abandon,
                                         const std::optional<TimeReach>& startupWindow) {
   Result result;
-  struct stat status;
-  if (::stat(path_.c_str(), &status) != 0) {
-    note(reportedProblem_, errorText(errno), result.problems);
+  const EntryStatus status = fileSystem_->status(path_);
+  if (status.kind == EntryKind::missing) {
+    note(reportedProblem_, status.error, result.problems);
     return result;
   }
+  const bool isFolder = status.kind == EntryKind::folder, isFile = status.kind == EntryKind::file;
   if (!startupDone_ && startupWindow && index_.enabled()) {
     startupWindow_ = startupWindow;
-    if (S_ISDIR(status.st_mode)) {
+    if (isFolder) {
       indexLoading_ = std::thread([this] { index_.load(); });  // while the folder is listed
     } else {
       index_.load();
       savedEntries_ = index_.loadedCount();
     }
   }
-  if (S_ISDIR(status.st_mode)) {
+  if (isFolder) {
     readFolder(result, abandon);
-  } else if (S_ISREG(status.st_mode)) {
-    readFile(signatureOf(status), result, abandon);
+  } else if (isFile) {
+    readFile(status.signature, result, abandon);
   } else {
     note(reportedProblem_, "not a regular file or a folder", result.problems);
   }
   awaitIndex();
-  if (!S_ISDIR(status.st_mode) && !S_ISREG(status.st_mode)) return result;
+  if (!isFolder && !isFile) return result;
   startupDone_ = true;
   startupWindow_.reset();
   index_.dropLoaded();
@@ -136,18 +126,27 @@ void SourceReader::switchShape(Shape shape) {
   subfolders_.clear();
 }
 
-SourceReader::WholeParse SourceReader::parseWhole(int directory, const std::string& name, off_t size,
+SourceReader::WholeParse SourceReader::parseWhole(Folder* directory, const std::string& name, off_t size,
                                                   const std::function<bool()>& abandon) const {
   const auto readStart = std::chrono::system_clock::now();
   LayoutRecorder layout(index_.wantsRanges(static_cast<std::uint64_t>(size)));
   CalendarParser parser(index_.enabled() ? &layout : nullptr);
   WholeParse whole;
-  whole.read = streamRegularFileAt(
-      directory, name, limits_.maxFileBytes, [&parser](std::string_view piece) { parser.feed(piece); }, abandon);
+  const FileSink sink = [&parser](std::string_view piece) { parser.feed(piece); };
+  whole.read = directory ? directory->stream(name, limits_.maxFileBytes, sink, abandon)
+                         : fileSystem_->stream(path_, limits_.maxFileBytes, sink, abandon);
   if (!whole.read.complete) return whole;
   whole.parsed = parser.finish();
   whole.indexed = index_.entryOfParse(whole.read.signature, whole.parsed, layout.take(), readStart);
   return whole;
+}
+
+std::shared_ptr<const ParsedCalendar> SourceReader::parseInReach(Folder* directory, const std::string& name,
+                                                                 const IndexedFile& ranges) const {
+  const std::vector<ByteRange> inReach = rangesMeeting(ranges, *startupWindow_);
+  const auto pieces = directory ? directory->readRanges(name, ranges.signature, inReach)
+                                : fileSystem_->readRanges(path_, ranges.signature, inReach);
+  return pieces ? parseRanges(*pieces).calendar : nullptr;
 }
 
 void SourceReader::readFile(const FileSignature& current, Result& result, const std::function<bool()>& abandon) {
@@ -161,10 +160,8 @@ void SourceReader::readFile(const FileSignature& current, Result& result, const 
   if (skip) {
     state.calendar = mergeCalendars({});
   } else if (ranges) {
-    if (auto parsed = parseIndexedRanges(AT_FDCWD, path_, *ranges, *startupWindow_); parsed && parsed->calendar) {
-      state.calendar = std::move(parsed->calendar);
-      state.provisional = true;
-    }
+    state.calendar = parseInReach(nullptr, path_, *ranges);
+    state.provisional = state.calendar != nullptr;
   }
   if (state.calendar) {
     file_ = std::move(state);
@@ -174,7 +171,7 @@ void SourceReader::readFile(const FileSignature& current, Result& result, const 
     return;
   }
 
-  WholeParse whole = parseWhole(AT_FDCWD, path_, current.size, abandon);
+  WholeParse whole = parseWhole(nullptr, path_, current.size, abandon);
   if (!whole.read.complete) {
     if (!abandon || !abandon()) note(reportedProblem_, whole.read.error, result.problems);
     return;
@@ -200,18 +197,19 @@ void SourceReader::readFile(const FileSignature& current, Result& result, const 
 void SourceReader::readFolder(Result& result, const std::function<bool()>& abandon) {
   bool wasFolder = shape_ == Shape::folder;
   switchShape(Shape::folder);
-  UniqueFd directory(::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (directory.get() < 0) {
-    note(reportedProblem_, errorText(errno), result.problems);
+  std::string error;
+  const std::unique_ptr<Folder> directory = fileSystem_->openFolder(path_, error);
+  if (!directory) {
+    note(reportedProblem_, error, result.problems);
     return;
   }
   Files files;
   subfolders_.clear();
   bool tooManyFiles = false;
   std::vector<PendingRead> pending;
-  std::vector<UniqueFd> openSubfolders;  // open until the reads they hold are done
+  std::vector<std::unique_ptr<Folder>> openSubfolders;  // open until the reads they hold are done
   std::set<std::string> completed;
-  if (!scanFolder(directory.get(), "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
+  if (!scanFolder(*directory, "", true, files, tooManyFiles, pending, openSubfolders, abandon, result) ||
       !readPending(pending, abandon, result, completed)) {
     return;  // abandoned: what was read before stays
   }
@@ -240,26 +238,28 @@ void SourceReader::readFolder(Result& result, const std::function<bool()>& aband
   result.changed = true;
 }
 
-bool SourceReader::scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
-                              std::vector<PendingRead>& pending, std::vector<UniqueFd>& openSubfolders,
+bool SourceReader::scanFolder(Folder& directory, const std::string& prefix, bool topLevel, Files& files,
+                              bool& tooManyFiles, std::vector<PendingRead>& pending,
+                              std::vector<std::unique_ptr<Folder>>& openSubfolders,
                               const std::function<bool()>& abandon, Result& result) {
-  std::vector<std::string> names = entryNames(directory);
-  const std::optional<std::vector<EntryStatus>> statuses = entryStatus(directory, names, abandon);
+  std::vector<std::string> names = directory.names();
+  const std::optional<std::vector<EntryStatus>> statuses = directory.status(names, abandon);
   if (!statuses) return false;
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (abandon && abandon()) return false;
-    mode_t mode = (*statuses)[i].mode;
-    if (mode == 0) continue;  // gone meanwhile
+    EntryKind kind = (*statuses)[i].kind;
+    if (kind == EntryKind::missing) continue;  // gone meanwhile
     std::string& name = names[i];
     std::string key = prefix + name;
-    if (S_ISDIR(mode)) {
+    if (kind == EntryKind::folder) {
       // One level of calendar folders; symlinked folders are not followed, so no cycles.
       if (!topLevel || subfolders_.size() >= limits_.maxSubfolders) continue;
-      const int subfolder = ::openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (subfolder < 0) continue;
-      openSubfolders.emplace_back(subfolder);
+      std::unique_ptr<Folder> subfolder = directory.openSubfolder(name);
+      if (!subfolder) continue;
+      openSubfolders.push_back(std::move(subfolder));
       subfolders_.push_back(name);
-      if (!scanFolder(subfolder, key + "/", false, files, tooManyFiles, pending, openSubfolders, abandon, result)) {
+      if (!scanFolder(*openSubfolders.back(), key + "/", false, files, tooManyFiles, pending, openSubfolders, abandon,
+                      result)) {
         return false;
       }
       continue;
@@ -274,23 +274,23 @@ bool SourceReader::scanFolder(int directory, const std::string& prefix, bool top
     FileState& state = entry->second;
     if (auto old = files_.find(keyInFiles); old != files_.end()) state = old->second;
     FileSignature current = (*statuses)[i].signature;
-    if (struct stat target; S_ISLNK(mode)) {
-      if (::fstatat(directory, name.c_str(), &target, 0) != 0) {
-        note(state.reportedProblem, keyInFiles + ": " + errorText(errno),
-             result.problems);  // a loop or a dangling link
+    if (kind == EntryKind::symlink) {
+      const EntryStatus target = directory.targetStatus(name);
+      if (target.kind == EntryKind::missing) {
+        note(state.reportedProblem, keyInFiles + ": " + target.error, result.problems);  // a loop or a dangling link
         continue;
       }
-      mode = target.st_mode;
-      current = signatureOf(target);
+      kind = target.kind;
+      current = target.signature;
     }
-    if (!S_ISREG(mode)) {
+    if (kind != EntryKind::file) {
       note(state.reportedProblem, keyInFiles + ": not a regular file", result.problems);
       continue;
     }
     if (state.parsedSignature == current) continue;  // unchanged since it was parsed
     const IndexedFile* ranges = nullptr;
     if (fromIndex(keyInFiles, current, state, ranges)) continue;
-    pending.push_back({directory, std::move(name), &keyInFiles, &state, current.size, ranges});
+    pending.push_back({&directory, std::move(name), &keyInFiles, &state, current.size, ranges});
   }
   return true;
 }
@@ -324,9 +324,8 @@ bool SourceReader::readPending(const std::vector<PendingRead>& pending, const st
 SourceReader::FileState SourceReader::readCalendarFile(const PendingRead& pending, FileState state,
                                                        std::vector<std::string>& problems) const {
   if (pending.ranges) {
-    auto parsed = parseIndexedRanges(pending.directory, pending.name, *pending.ranges, *startupWindow_);
-    if (parsed && parsed->calendar) {
-      state.calendar = std::move(parsed->calendar);
+    if (auto calendar = parseInReach(pending.directory, pending.name, *pending.ranges)) {
+      state.calendar = std::move(calendar);
       state.provisional = true;
       return state;
     }
@@ -358,9 +357,8 @@ std::vector<WatchedDirectory> SourceReader::watchedDirectories() const {
     return directories;
   }
   // Editors replace the target of a symlinked file, not the link.
-  if (char* target = ::realpath(path_.c_str(), nullptr)) {
+  if (const std::string target = fileSystem_->resolvedPath(path_); !target.empty()) {
     auto [targetParent, targetName] = parentAndName(target);
-    std::free(target);
     WatchedDirectory watched{targetParent, {targetName}};
     if (watched != directories.front()) directories.push_back(std::move(watched));
   }

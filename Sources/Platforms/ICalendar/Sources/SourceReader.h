@@ -13,8 +13,8 @@
 
 #include "ICalendar/Files/DirectoryWatcher.h"
 #include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/FileSystem.h"
 #include "ICalendar/Files/RegularFile.h"
-#include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/StartupIndex/StartupIndex.h"
@@ -55,7 +55,9 @@ class SourceReader {
     std::vector<std::string> problems;  // trouble not reported before, one line each
   };
 
-  SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index = {});
+  // Reads `path` on `fileSystem`; the start-up index, when given one, is kept on the disk.
+  SourceReader(std::string path, SourceReadLimits limits, StartupIndexOptions index = {},
+               std::shared_ptr<FileSystem> fileSystem = localFileSystem());
 
   // `abandon`, when given, is asked as files are read: once it says yes, the read stops
   // and changes nothing (a store going away need not wait for twenty thousand files).
@@ -93,7 +95,7 @@ class SourceReader {
 
   // A file to be read again, found by the scan.
   struct PendingRead {
-    int directory;  // open until the read is done
+    Folder* directory;  // open until the read is done
     std::string name;
     const std::string* key;  // and its state, in the files being read
     FileState* state;
@@ -114,8 +116,8 @@ class SourceReader {
   void readFile(const FileSignature& current, Result& result, const std::function<bool()>& abandon);
   void readFolder(Result& result, const std::function<bool()>& abandon);
   // Both false when abandoned.
-  bool scanFolder(int directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
-                  std::vector<PendingRead>& pending, std::vector<UniqueFd>& openSubfolders,
+  bool scanFolder(Folder& directory, const std::string& prefix, bool topLevel, Files& files, bool& tooManyFiles,
+                  std::vector<PendingRead>& pending, std::vector<std::unique_ptr<Folder>>& openSubfolders,
                   const std::function<bool()>& abandon, Result& result);
   // Reads and parses the pending files, several at once on a first read of a large folder.
   // `completed` gets the provisional files now read whole, as they were indexed.
@@ -123,11 +125,18 @@ class SourceReader {
                    std::set<std::string>& completed);
   // Any thread: these touch nothing but their arguments.
   FileState readCalendarFile(const PendingRead& read, FileState state, std::vector<std::string>& problems) const;
-  WholeParse parseWhole(int directory, const std::string& name, off_t size, const std::function<bool()>& abandon) const;
+  // Of file `name` in `directory`, or of the source's own path when that is null.
+  WholeParse parseWhole(Folder* directory, const std::string& name, off_t size,
+                        const std::function<bool()>& abandon) const;
+  // Only the events that reach the start-up window, by the index entry `ranges`; null
+  // when the file is no longer the version indexed.
+  std::shared_ptr<const ParsedCalendar> parseInReach(Folder* directory, const std::string& name,
+                                                     const IndexedFile& ranges) const;
   void switchShape(Shape shape);
   void noteIndexChanges(const FileState& before, const FileState& after);
   std::size_t indexedCount() const;
 
+  std::shared_ptr<FileSystem> fileSystem_;
   std::string path_;
   SourceReadLimits limits_;
   Shape shape_ = Shape::unknown;

@@ -1,12 +1,10 @@
 #include "ICalendar/StartupIndex/StartupIndex.h"
 #include "ICalendar/Files/FileSignature.h"
-#include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 
-#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace CorlaMeetings {
 
@@ -23,19 +21,6 @@ std::string absolutePath(const std::string& path) {
 
 long long nanosecondsOf(system_clock::time_point time) {
   return duration_cast<nanoseconds>(time.time_since_epoch()).count();
-}
-
-// Reads bytes [begin, end) of `fd` onto `into`.
-bool readRange(int fd, std::uint64_t begin, std::uint64_t end, std::string& into) {
-  const std::size_t at = into.size();
-  into.resize(at + (end - begin));
-  for (std::uint64_t done = 0; done < end - begin;) {
-    const ssize_t count = ::pread(fd, into.data() + at + done, end - begin - done, static_cast<off_t>(begin + done));
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    done += static_cast<std::uint64_t>(count);
-  }
-  return true;
 }
 
 }  // namespace
@@ -84,16 +69,8 @@ std::string StartupIndex::save(const IndexedFiles& files) const {
   return saveStartupIndex(path_, identity_, files);
 }
 
-std::optional<ParseResult> parseIndexedRanges(int directory, const std::string& name, const IndexedFile& entry,
-                                              const TimeReach& window) {
-  UniqueFd fd(::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  struct stat status;
-  if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-      signatureOf(status) != entry.signature) {
-    return std::nullopt;
-  }
-  // The blocks in reach, neighbours read as one piece; each starts a line.
-  std::string text = "BEGIN:VCALENDAR\r\n";
+std::vector<ByteRange> rangesMeeting(const IndexedFile& entry, const TimeReach& window) {
+  std::vector<ByteRange> ranges;
   for (std::size_t i = 0; i < entry.ranges.size();) {
     if (!entry.ranges[i].reach.meets(window)) {
       ++i;
@@ -104,9 +81,17 @@ std::optional<ParseResult> parseIndexedRanges(int directory, const std::string& 
            entry.ranges[last + 1].begin == entry.ranges[last].end) {
       ++last;
     }
-    if (!readRange(fd.get(), entry.ranges[i].begin, entry.ranges[last].end, text)) return std::nullopt;
-    if (text.back() != '\n' && text.back() != '\r') text += "\r\n";
+    ranges.push_back({entry.ranges[i].begin, entry.ranges[last].end});
     i = last + 1;
+  }
+  return ranges;
+}
+
+ParseResult parseRanges(const std::vector<std::string>& pieces) {
+  std::string text = "BEGIN:VCALENDAR\r\n";
+  for (const std::string& piece : pieces) {
+    text += piece;
+    if (text.back() != '\n' && text.back() != '\r') text += "\r\n";
   }
   text += "END:VCALENDAR\r\n";
   return parseCalendar(text);

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/FileSystem.h"
 #include "ICalendar/Parsing/CalendarParser.h"
 #include "ICalendar/Query/ParsedCalendar.h"
 #include "ICalendar/StartupIndex/StartupIndexFile.h"
@@ -69,10 +71,11 @@ class StartupIndex {
   mutable std::size_t next_ = 0;  // in loaded_, after the entry last found
 };
 
-// Parses only the bytes of `entry`'s events that meet `window` (with every zone), from file
-// `name` of the open directory `directory`: the result answers any query inside the window
-// as the whole file would. Nothing when the file is not the version indexed.
-std::optional<ParseResult> parseIndexedRanges(int directory, const std::string& name, const IndexedFile& entry,
-                                              const TimeReach& window);
+// The bytes of `entry`'s events that meet `window` (with every zone), neighbours as one
+// range: parsed by parseRanges(), they answer any query inside the window as the whole
+// file would.
+std::vector<ByteRange> rangesMeeting(const IndexedFile& entry, const TimeReach& window);
+// The calendar of those ranges' bytes, each of which starts a line.
+ParseResult parseRanges(const std::vector<std::string>& pieces);
 
 }  // namespace CorlaMeetings

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "ICalendar/Files/FileWatcher.h"
 #include "ICalendar/Store/ICalendarStoreState.h"
 #include "ICalendar/Text/ProblemLines.h"
 #include "ICalendar/Threads/SerialWorker.h"
@@ -20,6 +19,11 @@ bool sameCalendars(const StoreContent& a, const StoreContent& b) {
   return true;
 }
 
+ICalendarStoreOptions withFileSystem(ICalendarStoreOptions options) {
+  if (!options.files) options.files = localFileSystem();
+  return options;
+}
+
 }  // namespace
 
 ICalendarStoreShared::ICalendarStoreShared(RunLoop& loop, ICalendarStore::SourceListProvider provider,
@@ -27,7 +31,7 @@ ICalendarStoreShared::ICalendarStoreShared(RunLoop& loop, ICalendarStore::Source
                                            std::weak_ptr<ICalendarStoreMainState> mainState)
     : runLoop(loop),
       sources(std::move(provider)),
-      options(std::move(storeOptions)),
+      options(withFileSystem(std::move(storeOptions))),
       main(std::move(mainState)),
       fetcher(options.fetch) {}
 
@@ -106,11 +110,7 @@ ICalendarStore::ICalendarStore(RunLoop& runLoop, const Clock& clock, SourceListP
     std::lock_guard lock(shared->mutex);
     shared->postReread();
   };
-  if (shared->options.watcher) {
-    shared->watcher = shared->options.watcher(onChange);
-  } else {
-    shared->watcher = std::make_unique<FileWatcher>(onChange);
-  }
+  shared->watcher = shared->options.files->watcher(onChange);
   if (!shared->watcher->error().empty()) {
     shared->report("calendar files are not watched for changes: " + shared->watcher->error());
   }

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ICalendar/Files/DirectoryWatcher.h"
+#include "ICalendar/Files/FileSystem.h"
 #include "ICalendar/Sources/CalendarSource.h"
 #include "ICalendar/Sources/SourceReader.h"
 #include "ICalendar/Sources/SubscriptionFetcher.h"
@@ -37,17 +37,18 @@ struct ICalendarStoreOptions {
   // Where the store's work runs, asked twice: for reading files and folders, and for
   // fetching subscriptions. Unset: a thread each. Tests run it on their simulated loop.
   std::function<std::unique_ptr<Executor>()> executor;
-  // What tells the store that its files and folders changed, made with what to call then.
-  // Unset: inotify (FileWatcher). Tests use one they trigger.
-  std::function<std::unique_ptr<DirectoryWatcher>(std::function<void()> onChange)> watcher;
+  // Where files and folders are read, and what tells of their changes. Unset: the disk
+  // (with inotify). Tests keep theirs in memory (MemoryFileSystem).
+  std::shared_ptr<FileSystem> files;
 };
 
 // The calendars of iCalendar sources: .ics files, vdir folders and http(s) subscriptions.
 // Desktop sources in the list are left to their own store.
 //
 // Reading and parsing happen on two workers (threads, unless `executor` says otherwise):
-// one for files and folders, one that fetches subscriptions. Finished calendars are swapped in on the main thread, so a
-// query only expands what it asks for and never waits on a disk or the network.
+// one for files and folders, one that fetches subscriptions. Finished calendars are
+// swapped in on the main thread, so a query only expands what it asks for and never waits
+// on a disk or the network.
 //
 // Access: each request reads the source list again, reads every source (fetching the
 // subscriptions with no fresh copy), then answers on the main thread: granted when at

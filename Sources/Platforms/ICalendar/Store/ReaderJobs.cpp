@@ -103,7 +103,8 @@ void takeSourceList(ICalendarStoreShared& shared, ReaderState& state) {
     if (existing != state.readers.end()) {
       readers.emplace(source.location, std::move(existing->second));
     } else {
-      readers.emplace(source.location, SourceReader(source.location, shared.options.read, shared.options.index));
+      readers.emplace(source.location,
+                      SourceReader(source.location, shared.options.read, shared.options.index, shared.options.files));
     }
   }
   state.readers = std::move(readers);

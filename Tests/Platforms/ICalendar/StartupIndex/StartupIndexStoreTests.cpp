@@ -29,8 +29,8 @@ void withoutOverridingPermissions(const std::function<void()>& work) {
 class StartupIndexStoreTest : public StoreFixture {
  protected:
   void SetUp() override {
-    writeFile(folder / "calendars/standup.ics", calendarText(kStandup));
-    writeFile(folder / "calendars/far.ics", calendarText(kFar));
+    files->write(folder / "calendars/standup.ics", calendarText(kStandup));
+    files->write(folder / "calendars/far.ics", calendarText(kFar));
   }
 
   ICalendarStoreOptions withIndex(std::chrono::milliseconds completeAfter = 0ms) {
@@ -58,8 +58,8 @@ TEST_F(StartupIndexStoreTest, StartsFromTheIndexAndTellsOnlyOfRealChanges) {
   EXPECT_EQ(eventsOnTheFarDay(), 1u);
   EXPECT_EQ(changes, 0);
 
-  replaceFile(folder / "calendars/standup.ics", calendarText(kPlanning));
-  edited(folder / "calendars/standup.ics");
+  files->replace(folder / "calendars/standup.ics", calendarText(kPlanning));
+  loop.runUntilIdle();
   ASSERT_EQ(changes, 1);
   EXPECT_EQ(titlesAtLastChange, std::vector<std::string>{"11:00 Planning"});
 }
@@ -83,8 +83,7 @@ TEST_F(StartupIndexStoreTest, ReadOnlyCacheFolderCostsOnlySpeed) {
   ASSERT_TRUE(accessGranted());
   EXPECT_EQ(titles(), std::vector<std::string>{"09:00 Standup"});
 
-  replaceFile(folder / "calendars/standup.ics", calendarText(kPlanning));
-  watcher->changed(folder / "calendars/standup.ics");
+  files->replace(folder / "calendars/standup.ics", calendarText(kPlanning));
   ASSERT_TRUE(eventually([&] { return changes == 1; }, &loop));
   EXPECT_EQ(problems("start-up index not saved"), 1u);
   EXPECT_TRUE(std::filesystem::is_empty(folder / "cache"));

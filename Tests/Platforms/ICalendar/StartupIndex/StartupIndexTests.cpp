@@ -100,9 +100,8 @@ TEST_F(StartupIndexTest, IndexIsBelievedOnlyWhenItIsThisCalendarsAndWhole) {
     SCOPED_TRACE(strange.name);
     const std::string source = folder / (std::string("calendars-") + std::to_string(&strange - cases));
     writeFile(source + "/standup.ics", kStandup);
-    struct stat status;
-    ASSERT_EQ(::stat((source + "/standup.ics").c_str(), &status), 0);
-    const IndexedFile lie{signatureOf(status), TimeReach::between(utcTime(1990, 1, 1), utcTime(1990, 1, 2)), {}};
+    const FileSignature signature = localFileSystem()->status(source + "/standup.ics").signature;
+    const IndexedFile lie{signature, TimeReach::between(utcTime(1990, 1, 1), utcTime(1990, 1, 2)), {}};
     strange.write(indexPath(source), identity(source), {{"standup.ics", &lie}});
 
     StartupIndexOptions options = this->options();

@@ -13,7 +13,7 @@ namespace {
 class ICalendarStoreAnswers : public StoreFixture {};
 
 TEST_F(ICalendarStoreAnswers, FloatingTimesFollowAChangeOfTheUsersZone) {
-  writeFile(folder / "cal.ics", calendarText({{"float@test", "Floating", "20300101T090000", "20300101T100000"}}));
+  files->write(folder / "cal.ics", calendarText({{"float@test", "Floating", "20300101T090000", "20300101T100000"}}));
   makeStore({folder / "cal.ics"});
   ASSERT_TRUE(accessGranted());
   const Instant start = kDay - std::chrono::hours(24);
@@ -27,14 +27,14 @@ TEST_F(ICalendarStoreAnswers, FloatingTimesFollowAChangeOfTheUsersZone) {
 }
 
 TEST_F(ICalendarStoreAnswers, AnotherWindowOrAnEditGetsAFreshAnswer) {
-  writeFile(folder / "cal.ics", calendarText({kStandup, kReview}));
+  files->write(folder / "cal.ics", calendarText({kStandup, kReview}));
   makeStore({folder / "cal.ics"});
   ASSERT_TRUE(accessGranted());
   EXPECT_EQ(titles(), (std::vector<std::string>{"09:00 Standup", "13:00 Review"}));
   EXPECT_EQ(store->events(kDay + std::chrono::hours(12), kDayEnd).size(), 1u);
 
-  replaceFile(folder / "cal.ics", calendarText({kStandup, kRetro}));
-  edited(folder / "cal.ics");
+  files->replace(folder / "cal.ics", calendarText({kStandup, kRetro}));
+  loop.runUntilIdle();
   EXPECT_GT(changes, 0);
   EXPECT_EQ(titles(), (std::vector<std::string>{"09:00 Standup", "16:00 Retro"}));
 }

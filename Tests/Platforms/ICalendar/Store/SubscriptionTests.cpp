@@ -55,7 +55,6 @@ TEST_F(SubscriptionTest, FetchesAgainWhenAQueryFindsTheCopyStaleAndNotifiesOnlyO
 }
 
 TEST_F(SubscriptionTest, KeepsTheLastGoodCopyWhenARefetchFails) {
-  writeFile(folder / "local.ics", calendarText(kReview));
   const std::pair<LocalHttpServer::Response, std::string> cases[] = {
       {{.body = std::string(2 << 20, 'x')}, "larger than 1 MiB"},  // declared
       {{.endless = true}, "larger than 1 MiB"},

@@ -1,9 +1,9 @@
 #pragma once
 
-// A store over a temporary folder, a simulated run loop and a source list the test edits.
-// The store's work runs on the loop too, and a manual watcher tells it of edits: a test
-// runs it all, in order, with no real time. A test of real threads or of inotify asks for
-// them, and waits for what they post.
+// A store over a file system in memory, a simulated run loop and a source list the test
+// edits. The store's work runs on the loop too, and the file system tells it of edits: a
+// test runs it all, in order, with no real time. A test of real threads or of the disk
+// (inotify, FIFOs) asks for them, and waits for what they post.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -15,14 +15,15 @@
 #include <stdexcept>
 #include <thread>
 
-#include "ICalendar/Files/FileWatcher.h"
+#include "ICalendar/Files/MemoryFileSystem.h"
 #include "ICalendar/Store/ICalendarStore.h"
 #include "ICalendar/Threads/LoopExecutor.h"
 #include "Simulated/SimulatedRunLoop.h"
 
 namespace CorlaMeetings::Testing {
 
-// A fresh folder under $TMPDIR, removed with everything in it.
+// A fresh folder under $TMPDIR, removed with everything in it. Tests in memory name their
+// files under its path too.
 struct TemporaryFolder {
   std::filesystem::path path = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "velto-test-XXXXXX").string();
@@ -71,39 +72,20 @@ inline const TestEvent kRetro{"retro@test", "Retro", "20300101T160000Z", "203001
 inline const Instant kDay = Instant{std::chrono::sys_days{std::chrono::year{2030} / 1 / 1}.time_since_epoch()};
 inline const Instant kDayEnd = kDay + std::chrono::hours{24};
 
-// Waits in real time until `done` holds (true) or a few seconds have passed (false), running
-// the loop's due work meanwhile, if given: real threads and inotify post their results.
+// Runs the loop's due work, if given, until `done` holds (true), waiting in real time
+// between tries for a few seconds at most (false): real threads and inotify post results.
 inline bool eventually(const std::function<bool()>& done, SimulatedRunLoop* loop = nullptr) {
-  for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{5}; !done();) {
+  for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds{5};;) {
+    if (loop) loop->runUntilIdle();
+    if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds{5});
-    if (loop) loop->runUntilIdle();
   }
-  return true;
 }
 
-// A watcher the test triggers: changed(path) tells the store when the path's directory is
-// watched for that entry, as inotify would.
-struct ManualWatcher : DirectoryWatcher {
-  explicit ManualWatcher(std::function<void()> changeCallback) : onChange(std::move(changeCallback)) {}
-  const std::string& error() const override { return none; }
-  void setDirectories(std::vector<WatchedDirectory> watched) override { directories = std::move(watched); }
-
-  void changed(const std::filesystem::path& path) {
-    for (const auto& [directory, names] : directories) {
-      if (directory == path.parent_path() && (names.empty() || std::count(names.begin(), names.end(), path.filename())))
-        return onChange();
-    }
-  }
-
-  std::function<void()> onChange;
-  std::string none;
-  std::vector<WatchedDirectory> directories;
-};
-
-// What a test's store may use for real instead of the loop and the manual watcher.
+// What a test's store may use for real instead of the loop and the memory.
 struct RealParts {
-  bool threads = false, watcher = false;
+  bool threads = false, disk = false;
 };
 
 class StoreFixture : public testing::Test {
@@ -114,10 +96,7 @@ class StoreFixture : public testing::Test {
     titlesAtLastChange.clear();
     setSources(std::move(sourceList));
     if (!real.threads) options.executor = [this] { return std::make_unique<LoopExecutor>(loop); };
-    options.watcher = [this, real](std::function<void()> onChange) -> std::unique_ptr<DirectoryWatcher> {
-      if (real.watcher) return std::make_unique<FileWatcher>(std::move(onChange));
-      return std::unique_ptr<DirectoryWatcher>(watcher = new ManualWatcher(std::move(onChange)));
-    };
+    if (!real.disk) options.files = files;
     options.problems = [this](std::string_view line) {
       std::lock_guard lock(mutex);
       problemLines.emplace_back(line);
@@ -162,12 +141,6 @@ class StoreFixture : public testing::Test {
     return *answer;
   }
 
-  // Tells the store's watcher that `path` changed, and runs what that starts.
-  void edited(const std::string& path) {
-    watcher->changed(path);
-    loop.runUntilIdle();
-  }
-
   bool accessGranted() { return requestAccess() == true; }
 
   // "HH:MM title" of each meeting on the test day, sorted.
@@ -186,12 +159,12 @@ class StoreFixture : public testing::Test {
   SimulatedClock clock{kDay};
   SimulatedRunLoop loop{clock};
   TemporaryFolder folder;
+  std::shared_ptr<MemoryFileSystem> files = std::make_shared<MemoryFileSystem>();  // unless the store reads the disk
   int changes = 0;
   std::vector<std::string> titlesAtLastChange;
   std::mutex mutex;  // for what the store's threads, when real, reach
   std::vector<std::string> sources;
   std::vector<std::string> problemLines;
-  ManualWatcher* watcher = nullptr;       // the store's, unless it watches for real
   std::unique_ptr<ICalendarStore> store;  // last: gone before what it uses
 };
 
