@@ -18,6 +18,8 @@
 #include <thread>
 #include <utility>
 
+#include "ICalendar/Files/SystemErrorText.h"
+
 namespace CorlaMeetings {
 
 namespace {
@@ -189,12 +191,12 @@ FileWatcher::FileWatcher(std::function<void()> onChange) : state_(std::make_shar
   state_->onChange = std::move(onChange);
   state_->inotifyFd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (state_->inotifyFd < 0) {
-    error_ = std::system_category().message(errno);
+    error_ = systemErrorText(errno);
     return;
   }
   state_->wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (state_->wakeFd < 0) {
-    error_ = std::system_category().message(errno);
+    error_ = systemErrorText(errno);
     return;
   }
   state_->thread = std::thread([this] { run(); });

@@ -12,14 +12,13 @@
 #include <system_error>
 
 #include "ICalendar/Files/FileWatcher.h"
+#include "ICalendar/Files/SystemErrorText.h"
 #include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Threads/ParallelWork.h"
 
 namespace CorlaMeetings {
 
 namespace {
-
-std::string errorText(int error) { return std::system_category().message(error); }
 
 EntryKind kindOf(mode_t mode) {
   if (S_ISREG(mode)) return EntryKind::file;
@@ -30,7 +29,7 @@ EntryKind kindOf(mode_t mode) {
 
 EntryStatus statusAt(int directory, const std::string& name, int flags) {
   struct stat status;
-  if (::fstatat(directory, name.c_str(), &status, flags) != 0) return {EntryKind::missing, {}, errorText(errno)};
+  if (::fstatat(directory, name.c_str(), &status, flags) != 0) return {EntryKind::missing, {}, systemErrorText(errno)};
   return {kindOf(status.st_mode), signatureOf(status), {}};
 }
 
@@ -129,7 +128,7 @@ EntryStatus LocalFileSystem::status(const std::string& path) { return statusAt(A
 std::unique_ptr<Folder> LocalFileSystem::openFolder(const std::string& path, std::string& error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) {
-    error = errorText(errno);
+    error = systemErrorText(errno);
     return nullptr;
   }
   return std::make_unique<LocalFolder>(fd);

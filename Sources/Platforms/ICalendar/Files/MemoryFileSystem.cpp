@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "ICalendar/Files/SystemErrorText.h"
 #include "ICalendar/Text/SizeText.h"
 
 namespace CorlaMeetings {
@@ -34,8 +35,6 @@ using Node = MemoryFileSystem::Node;
 using NodePtr = std::shared_ptr<Node>;
 
 class MemoryWatcher;
-
-std::string errorText(int error) { return std::system_category().message(error); }
 
 std::string joined(const std::string& folder, const std::string& name) {
   return folder == "/" ? "/" + name : folder + "/" + name;
@@ -201,7 +200,7 @@ void change(MemoryFileSystem::State& state, Change&& apply) {
 }
 
 EntryStatus statusOf(const NodePtr& node, int error) {
-  if (!node) return {EntryKind::missing, {}, errorText(error)};
+  if (!node) return {EntryKind::missing, {}, systemErrorText(error)};
   return {node->kind, node->signature(), {}};
 }
 
@@ -253,7 +252,7 @@ class MemoryFolder : public Folder {
       std::lock_guard lock(state_->mutex);
       int error = 0;
       const NodePtr node = state_->resolve(folder_, name, true, error);
-      if (!node) return result.error = errorText(error), result;
+      if (!node) return result.error = systemErrorText(error), result;
       if (node->kind != EntryKind::file) return result.error = "not a regular file", result;
       if (node->bytes.size() > maxBytes) return result.error = "larger than " + sizeText(maxBytes), result;
       bytes = node->bytes;
@@ -367,7 +366,7 @@ std::unique_ptr<Folder> MemoryFileSystem::openFolder(const std::string& path, st
   NodePtr node = state_->resolve(path, true, code);
   if (node && node->kind != EntryKind::folder) code = ENOTDIR;
   if (!node || node->kind != EntryKind::folder) {
-    error = errorText(code);
+    error = systemErrorText(code);
     return nullptr;
   }
   return std::make_unique<MemoryFolder>(state_, std::move(node));

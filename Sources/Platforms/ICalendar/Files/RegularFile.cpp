@@ -7,16 +7,13 @@
 #include <system_error>
 
 #include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/SystemErrorText.h"
 #include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Text/SizeText.h"
 
 namespace CorlaMeetings {
 
-namespace {
-
-std::string errorText(int error) { return std::system_category().message(error); }
-
-}  // namespace
+namespace {}  // namespace
 
 FileStream streamRegularFileAt(int directory, const std::string& name, std::size_t maxBytes, const FileSink& sink,
                                const std::function<bool()>& abandon) {
@@ -24,12 +21,12 @@ FileStream streamRegularFileAt(int directory, const std::string& name, std::size
   // Non-blocking: opening a FIFO would otherwise wait for a writer.
   UniqueFd fd(::openat(directory, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) {
-    result.error = errorText(errno);
+    result.error = systemErrorText(errno);
     return result;
   }
   struct stat status;
   if (::fstat(fd.get(), &status) != 0) {
-    result.error = errorText(errno);
+    result.error = systemErrorText(errno);
     return result;
   }
   if (!S_ISREG(status.st_mode)) {
@@ -54,7 +51,7 @@ FileStream streamRegularFileAt(int directory, const std::string& name, std::size
     ssize_t count = ::read(fd.get(), buffer, wanted);
     if (count < 0 && errno == EINTR) continue;
     if (count < 0) {
-      result.error = errorText(errno);
+      result.error = systemErrorText(errno);
       return result;
     }
     if (count == 0) break;

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "ICalendar/Files/FileSignature.h"
+#include "ICalendar/Files/SystemErrorText.h"
 #include "ICalendar/Files/UniqueFd.h"
 #include "ICalendar/Text/SizeText.h"
 #include "ICalendar/Zones/EventTimeZone.h"
@@ -29,8 +30,6 @@ constexpr std::size_t kSmallestEntryBytes = 4 + 5 * 8 + 2 * 8 + 4;
 constexpr std::string_view kTemporaryPrefix = ".index-";
 constexpr std::string_view kIndexSuffix = ".index";
 constexpr std::time_t kStaleTemporarySeconds = 3600;
-
-std::string errorText(int error) { return std::system_category().message(error); }
 
 // Not for security, only to tell a damaged file: eight bytes at a time, mixed.
 std::uint64_t checksum(std::string_view bytes) {
@@ -186,12 +185,12 @@ std::string serialized(const StartupIndexIdentity& identity, const IndexedFiles&
 std::string makeFolder(const std::string& folder) {
   for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
     const std::string prefix = folder.substr(0, slash);
-    if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return errorText(errno);
+    if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST) return systemErrorText(errno);
     if (slash == std::string::npos) break;
   }
   struct stat status;
-  if (::stat(folder.c_str(), &status) != 0) return errorText(errno);
-  return S_ISDIR(status.st_mode) ? "" : errorText(ENOTDIR);
+  if (::stat(folder.c_str(), &status) != 0) return systemErrorText(errno);
+  return S_ISDIR(status.st_mode) ? "" : systemErrorText(ENOTDIR);
 }
 
 // Removes what a crash left behind, and the oldest indexes beyond the limit (never `keep`).
@@ -282,7 +281,7 @@ std::string saveStartupIndex(const std::string& path, const StartupIndexIdentity
 
   std::string temporary = folder + "/" + std::string(kTemporaryPrefix) + "XXXXXX";
   const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return errorText(errno);
+  if (fd < 0) return systemErrorText(errno);
   int error = 0;
   for (std::size_t written = 0; written < bytes.size() && error == 0;) {
     const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -293,7 +292,7 @@ std::string saveStartupIndex(const std::string& path, const StartupIndexIdentity
   if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     ::unlink(temporary.c_str());
-    return errorText(error);
+    return systemErrorText(error);
   }
   return "";
 }
